@@ -1,0 +1,96 @@
+// D88Image: byte-level access to the disks inside one D88 file.
+//
+// Open a file, ask how many disk images it holds, select one, then read its
+// sectors by identity (C cylinder, H head, R sector number, N size code) or
+// read byte runs that continue from sector to sector and track to track.
+// Every failure is a result: false, or a byte count of 0 or short of what was
+// asked. The reader never prints and never allocates memory of its own.
+//
+// Calling order: open, getDiskCount, then for each disk selectDisk followed by
+// any mix of setSectorRange and reads; close (or destruction) at the end.
+#ifndef D88_D88_IMAGE_H
+#define D88_D88_IMAGE_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "d88/d88_format.h"
+
+class D88Image {
+public:
+    D88Image() = default;
+    ~D88Image();
+    D88Image(const D88Image&) = delete;
+    D88Image& operator=(const D88Image&) = delete;
+
+    // Opens the file for reading and catalogues its disk images: the first
+    // starts at offset 0, each next one at the previous start plus its disk
+    // size, until a whole header cannot be read, MAX_DISKS are found, or the
+    // next start would leave the signed 32-bit range. A reader that already
+    // holds a file closes it first. No path means close(). False when the
+    // path cannot be opened or cannot be read as a file (a directory, a read
+    // error, a stream that cannot seek). Selects no disk.
+    [[nodiscard]] bool open(const char* path);
+
+    // Closes the file and forgets the catalogue and the selected disk. The
+    // sector range stays as it is. Always true.
+    bool close();
+
+    std::int32_t getDiskCount() const { return diskCount; }
+
+    // Loads the header and track table of catalogued disk `index`. On false
+    // no disk is selected and every read returns 0.
+    [[nodiscard]] bool selectDisk(std::int32_t index);
+
+    // The sector numbers R of a track's first and last sector: readSectors
+    // steps from `last` to `first` of the next track.
+    void setSectorRange(std::int32_t first, std::int32_t last);
+
+    // Finds the first record of track index `track` whose identity is
+    // (c, h, r, n) and copies at most maxLen of its data bytes to dest.
+    // Returns the number of bytes copied; 0 when the sector is not found or
+    // the track is absent.
+    [[nodiscard]] std::int32_t readSector(std::int32_t track, std::int32_t c, std::int32_t h,
+                                          std::int32_t r, std::int32_t n, std::uint8_t* dest,
+                                          std::int32_t maxLen);
+
+    // Reads `length` bytes starting at sector (c, h, r, n) of `track`, in
+    // pieces of 128 << n bytes, stepping r through the sector range and on to
+    // the next track (head 0 -> head 1 of the same cylinder, head 1 -> head 0
+    // of the next). Stops at the first piece that does not arrive whole and
+    // returns the bytes of the whole pieces; a short last piece may already
+    // stand in dest without being counted. n must lie in 0..MAX_SIZE_CODE.
+    [[nodiscard]] std::int32_t readSectors(std::int32_t track, std::int32_t c, std::int32_t h,
+                                           std::int32_t r, std::int32_t n, std::uint8_t* dest,
+                                           std::int32_t length);
+
+    // Stores the identities C, H, R, N of the records of `track`, four bytes
+    // each in file order, as many as fit in outLen. Returns the bytes stored.
+    [[nodiscard]] std::int32_t readTrackIds(std::int32_t track, std::uint8_t* out,
+                                            std::int32_t outLen);
+
+    // The selected disk's name: up to 16 bytes and a terminating 0.
+    const char* getDiskName() const { return diskName; }
+
+    // The selected disk's media-type byte, or -1 when no disk is selected.
+    std::int32_t getMediaType() const { return mediaType; }
+
+private:
+    void forgetSelection();
+    // Positions the file at the first record of `track`; false when the
+    // track is absent or cannot be reached.
+    bool seekTrack(std::int32_t track);
+
+    std::FILE* file = nullptr;
+    std::int32_t diskCount = 0;
+    std::int32_t firstSector = 1;
+    std::int32_t lastSector = 16;
+    std::int32_t diskOffsets[MAX_DISKS] = {};
+    std::int32_t diskSize = 0;
+    std::int32_t diskOffset = 0;
+    std::int32_t trackOffsets[TRACK_COUNT] = {};
+    std::int32_t mediaType = -1;
+    char diskName[DISK_NAME_SIZE + 1] = {};
+};
+
+#endif

@@ -1,0 +1,39 @@
+#include "d88/file_io.h"
+
+#include <climits>
+
+namespace {
+
+// fseek takes a long, which is 32 bits on Windows: larger moves go in steps.
+bool seekInSteps(std::FILE* file, std::int64_t count) {
+    while (count > 0) {
+        const long step = count > LONG_MAX ? LONG_MAX : static_cast<long>(count);
+        if (std::fseek(file, step, SEEK_CUR) != 0) {
+            return false;
+        }
+        count -= step;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool seekFromStart(std::FILE* file, std::int64_t offset) {
+    if (offset < 0) {
+        return false;
+    }
+    // A stale error flag would make every later read look failed.
+    std::clearerr(file);
+    return std::fseek(file, 0, SEEK_SET) == 0 && seekInSteps(file, offset);
+}
+
+bool skipForward(std::FILE* file, std::int64_t count) {
+    return count >= 0 && seekInSteps(file, count);
+}
+
+std::int32_t readBytes(std::FILE* file, std::uint8_t* dest, std::int32_t count) {
+    if (count <= 0) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(std::fread(dest, 1, static_cast<std::size_t>(count), file));
+}
