@@ -1,0 +1,51 @@
+// Runs the built d88extract in a fresh scratch folder and captures what it
+// leaves: exit status, standard output and error bytes, and the files made.
+#ifndef TESTS_TOOL_RUNNER_H
+#define TESTS_TOOL_RUNNER_H
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/image_builder.h"
+
+struct ToolResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class Scratch {
+public:
+    Scratch();
+    ~Scratch();
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    // The folder the tool runs in; the image and the captured streams live
+    // beside it, so that only the tool's own files are inside.
+    const std::filesystem::path& work() const { return workDir; }
+    const std::filesystem::path& root() const { return rootDir; }
+    std::filesystem::path image() const { return rootDir / "image.d88"; }
+
+    // Runs the tool with `args` (argument 0 included) in work(). `stdoutPath`
+    // replaces the captured standard output (such as /dev/full); `beforeExec`
+    // runs in the child just before the tool starts.
+    ToolResult run(const std::vector<std::string>& args, const std::string& stdoutPath = "",
+                   const std::function<void()>& beforeExec = {}) const;
+    // Writes `disks` as the image and runs the tool on it.
+    ToolResult extract(const std::vector<Disk>& disks) const;
+
+    // Every entry of work(): name -> content ("<dir>" for a folder).
+    std::map<std::string, Bytes> files() const;
+
+private:
+    std::filesystem::path rootDir;
+    std::filesystem::path workDir;
+};
+
+std::string toolPath();
+
+#endif

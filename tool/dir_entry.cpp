@@ -1,0 +1,28 @@
+#include "tool/dir_entry.h"
+
+DirEntry readDirEntry(const std::uint8_t* bytes) {
+    DirEntry entry{};
+    for (std::int32_t i = 0; i < DIR_NAME_SIZE && bytes[i] != 0; ++i) {
+        entry.name[i] = static_cast<char>(bytes[i]);
+    }
+    entry.startTrack = bytes[DIR_START_TRACK_OFFSET];
+    entry.startSector = bytes[DIR_START_SECTOR_OFFSET];
+    entry.endTrack = bytes[DIR_END_TRACK_OFFSET];
+    entry.endSector = bytes[DIR_END_SECTOR_OFFSET];
+    return entry;
+}
+
+std::int32_t dirEntrySize(const DirEntry& entry) {
+    const std::int32_t first = entry.startTrack * DATA_SECTORS_PER_TRACK + entry.startSector;
+    const std::int32_t last = entry.endTrack * DATA_SECTORS_PER_TRACK + entry.endSector;
+    // A multiplication, not a shift: the count may be negative.
+    return (last - first + 1) * DATA_SECTOR_SIZE;
+}
+
+void printListingLine(std::FILE* out, const DirEntry& entry) {
+    // A negative size shows as its 32-bit two's complement.
+    std::fprintf(out, "%-6s   START:%02x %02x    END:%02x %02x   SIZE:%04x\n", entry.name,
+                 static_cast<unsigned>(entry.startTrack), static_cast<unsigned>(entry.startSector),
+                 static_cast<unsigned>(entry.endTrack), static_cast<unsigned>(entry.endSector),
+                 static_cast<unsigned>(dirEntrySize(entry)));
+}
