@@ -1,0 +1,43 @@
+// Which names may be created: the POSIX rules run on this host, the Windows
+// rules are pinned here so a Linux build checks them too.
+#include <gtest/gtest.h>
+
+#include "tool/output_name.h"
+
+namespace {
+
+bool allowed(const char* name, NameRules rules) { return refusedNameReason(name, rules) == nullptr; }
+
+TEST(OutputName, EverywhereSlashesAndDotFoldersAreRefused) {
+    for (NameRules rules : {NameRules::Posix, NameRules::Windows}) {
+        EXPECT_FALSE(allowed("../up", rules));
+        EXPECT_FALSE(allowed("/etc", rules));
+        EXPECT_FALSE(allowed("a/", rules));
+        EXPECT_FALSE(allowed(".", rules));
+        EXPECT_FALSE(allowed("..", rules));
+        EXPECT_TRUE(allowed("...", rules));
+        EXPECT_TRUE(allowed(".hid", rules));
+        EXPECT_TRUE(allowed("GAME", rules));
+        EXPECT_TRUE(allowed("\xB1\xB2\xB3", rules));
+    }
+}
+
+TEST(OutputName, BackslashAndColonAreOrdinaryBytesOnPosix) {
+    EXPECT_TRUE(allowed("\x83\x5C", NameRules::Posix));  // a Shift_JIS character
+    EXPECT_TRUE(allowed("A:B", NameRules::Posix));
+    EXPECT_TRUE(allowed("CON", NameRules::Posix));
+    EXPECT_FALSE(allowed("\x83\x5C", NameRules::Windows));
+    EXPECT_FALSE(allowed("A:B", NameRules::Windows));
+}
+
+TEST(OutputName, WindowsDeviceNamesAreRefusedInEveryDisguise) {
+    for (const char* name : {"CON", "prn", "Aux", "nul", "COM1", "com9", "LPT1", "lpt9", "NUL  ", "con.x",
+                             "CON .T", "aux.a.b", "COM3."}) {
+        EXPECT_FALSE(allowed(name, NameRules::Windows)) << name;
+    }
+    for (const char* name : {"CONS", "COM0", "COM", "LPT10", "NULL", "XCON", "COM1X", "ACON.T"}) {
+        EXPECT_TRUE(allowed(name, NameRules::Windows)) << name;
+    }
+}
+
+}  // namespace
