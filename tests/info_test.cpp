@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "tests/tool_runner.h"
 
@@ -195,31 +194,27 @@ TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
 
 TEST(InfoPage, TracksListTheirIdentitiesInFileOrderDuplicatesIncluded) {
     Disk disk;
-    std::vector<Sector> many;
-    std::string listed;
-    for (int i = 0; i < 40; ++i) {
-        const int r = 1 + i % 20;  // every identity twice
-        many.push_back(sector(1, 0, r, 1, {}));
-        if (i < 32) {
-            listed += "  01 00 " + std::string(r < 16 ? "0" : "") + (std::stringstream() << std::hex << r).str() + " 01";
-        }
-    }
-    disk.track(2, many);
+    disk.track(2, {sector(1, 0, 2, 1, {}), sector(1, 0, 1, 1, {}), sector(1, 0, 2, 1, {}),
+                   sector(1, 0, 2, 3, {})});
+    disk.track(3, std::vector<Sector>(40, sector(1, 1, 9, 1, {})));
     // A count of 0 never ends the track; only the cap does.
     std::vector<Sector> endless(300, sector(7, 1, 3, 2, {}));
     for (Sector& s : endless) {
         s.sectorCount = 0;
     }
-    disk.track(3, endless);
+    disk.track(4, endless);
+    std::string nines;
     std::string sevens;
     for (int i = 0; i < 32; ++i) {
+        nines += "  01 01 09 01";
         sevens += "  07 01 03 02";
     }
     const std::string out = page({disk});
     EXPECT_EQ(out.substr(out.find(TRACKS)),
               TRACKS +
-              "      2   1/0  0x000002b0       40" + listed + "  ... 8 more\n"
-              "      3   1/1  0x00000530     256+" + sevens + "  ... 224+ more\n"
+              "      2   1/0  0x000002b0        4  01 00 02 01  01 00 01 01  01 00 02 01  01 00 02 03\n"
+              "      3   1/1  0x000002f0       40" + nines + "  ... 8 more\n"
+              "      4   2/0  0x00000570     256+" + sevens + "  ... 224+ more\n"
               "  directory: 0 of 128 entries read\n");
 }
 
