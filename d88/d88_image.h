@@ -75,6 +75,23 @@ public:
     // The selected disk's media-type byte, or -1 when no disk is selected.
     std::int32_t getMediaType() const { return mediaType; }
 
+    // Where catalogued disk `index` starts in the file, or -1 when there is
+    // no such disk.
+    std::int32_t getDiskOffset(std::int32_t index) const {
+        return index >= 0 && index < diskCount ? diskOffsets[index] : -1;
+    }
+
+    // The selected disk's size field as the header holds it, or 0 when no
+    // disk is selected.
+    std::int32_t getDiskSize() const { return diskSize; }
+
+    // Entry `track` of the selected disk's track table as the header holds
+    // it (0 marks an absent track); 0 when no disk is selected or the index
+    // lies outside the table.
+    std::int32_t getTrackOffset(std::int32_t track) const {
+        return diskOffset >= 0 && track >= 0 && track < TRACK_COUNT ? trackOffsets[track] : 0;
+    }
+
 private:
     void forgetSelection();
     // Positions the file at the first record of `track`; false when the

@@ -35,6 +35,13 @@ std::string toolPath() {
     return D88EXTRACT_PATH;
 }
 
+std::string infoPath() {
+    if (const char* fromEnvironment = std::getenv("D88INFO")) {
+        return fromEnvironment;
+    }
+    return D88INFO_PATH;
+}
+
 Scratch::Scratch() {
     std::string pattern = (fs::temp_directory_path() / "d88test.XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -52,10 +59,10 @@ Scratch::~Scratch() {
 }
 
 ToolResult Scratch::run(const std::vector<std::string>& args, const std::string& stdoutPath,
-                        const std::function<void()>& beforeExec) const {
+                        const std::function<void()>& beforeExec, const std::string& program) const {
     const fs::path outPath = rootDir / "stdout";
     const fs::path errPath = rootDir / "stderr";
-    const std::string tool = toolPath();
+    const std::string tool = program.empty() ? toolPath() : program;
     std::vector<char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));

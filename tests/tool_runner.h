@@ -32,9 +32,10 @@ public:
 
     // Runs the tool with `args` (argument 0 included) in work(). `stdoutPath`
     // replaces the captured standard output (such as /dev/full); `beforeExec`
-    // runs in the child just before the tool starts.
+    // runs in the child just before the tool starts; `program` runs instead
+    // of d88extract when given.
     ToolResult run(const std::vector<std::string>& args, const std::string& stdoutPath = "",
-                   const std::function<void()>& beforeExec = {}) const;
+                   const std::function<void()>& beforeExec = {}, const std::string& program = "") const;
     // Writes `disks` as the image and runs the tool on it.
     ToolResult extract(const std::vector<Disk>& disks) const;
 
@@ -47,5 +48,7 @@ private:
 };
 
 std::string toolPath();
+// The built d88info (compile definition D88INFO_PATH, or env D88INFO).
+std::string infoPath();
 
 #endif

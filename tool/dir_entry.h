@@ -21,6 +21,10 @@ inline constexpr std::int32_t DATA_SECTOR_SIZE = 1024;
 inline constexpr std::int32_t DATA_SIZE_CODE = 3;
 inline constexpr std::int32_t DATA_FIRST_SECTOR = 1;
 
+// The directory: 128 entries in sectors 1 and 2 of track index 1.
+inline constexpr std::int32_t DIRECTORY_TRACK = 1;
+inline constexpr std::int32_t DIRECTORY_SIZE = 2 * DATA_SECTOR_SIZE;
+
 struct DirEntry {
     char name[DIR_NAME_SIZE + 1];
     std::uint8_t startTrack;

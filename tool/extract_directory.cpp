@@ -7,13 +7,7 @@
 #include "tool/extract_file.h"
 #include "tool/tool_image.h"
 
-namespace {
-
-constexpr std::int32_t DIRECTORY_TRACK = 1;
-constexpr std::int32_t DIRECTORY_SIZE = 2 * DATA_SECTOR_SIZE;
 static_assert(DIRECTORY_SIZE <= SECTOR_BUFFER_SIZE);
-
-}  // namespace
 
 void extractDirectory() {
     image.setSectorRange(DATA_FIRST_SECTOR, DATA_SECTORS_PER_TRACK);

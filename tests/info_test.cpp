@@ -1,0 +1,272 @@
+// d88info seen from outside: the exact page for each kind of image, the
+// command line's statuses, and that it never writes a file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/tool_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string EXAMPLES = EXAMPLES_DIR;
+const std::string TRACKS = "  track   C/H  offset      records  identities C H R N, in file order\n";
+const std::string ENTRIES = "    readable      entry, as d88extract lists it\n";
+
+ToolResult info(const Scratch& scratch, const std::vector<std::string>& args,
+                const std::string& stdoutPath = "") {
+    return scratch.run(args, stdoutPath, {}, infoPath());
+}
+
+// Writes the image and returns the page; every page must come with status 0,
+// nothing on standard error and no file in the working folder.
+std::string page(const std::vector<Disk>& disks) {
+    Scratch scratch;
+    writeImage(scratch.image(), disks);
+    const ToolResult result = info(scratch, {"d88info", scratch.image().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(scratch.files().empty());
+    const std::string prefix = scratch.image().string() + ": ";
+    EXPECT_EQ(result.out.substr(0, prefix.size()), prefix);
+    return result.out.substr(prefix.size());
+}
+
+std::string firstLines(const std::string& text, int count) {
+    std::size_t end = 0;
+    for (int i = 0; i < count && end != std::string::npos; ++i) {
+        end = text.find('\n', end + (i > 0 ? 1 : 0));
+    }
+    return text.substr(0, end == std::string::npos ? end : end + 1);
+}
+
+// The directory on track 1 and data tracks 2 to 4.
+Disk dataDisk(const std::vector<Bytes>& entries) {
+    Disk disk;
+    disk.name = "DATA";
+    disk.track(1, directoryTrack(entries));
+    for (int t = 2; t <= 4; ++t) {
+        disk.track(t, dataTrack(t));
+    }
+    return disk;
+}
+
+const std::string DATA_TRACKS =
+    TRACKS +
+    "      1   0/1  0x000002b0        5  00 01 01 03  00 01 02 03  00 01 03 03  00 01 04 03  00 01 05 03\n"
+    "      2   1/0  0x00001700        5  01 00 01 03  01 00 02 03  01 00 03 03  01 00 04 03  01 00 05 03\n"
+    "      3   1/1  0x00002b50        5  01 01 01 03  01 01 02 03  01 01 03 03  01 01 04 03  01 01 05 03\n"
+    "      4   2/0  0x00003fa0        5  02 00 01 03  02 00 02 03  02 00 03 03  02 00 04 03  02 00 05 03\n";
+
+TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
+    Scratch scratch;
+    const ToolResult help = info(scratch, {"d88info", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.substr(0, 21), "Usage: d88info IMAGE\n");
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+
+    const ToolResult version = info(scratch, {"d88info", "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "d88info 1.0.0\n");
+    EXPECT_EQ(version.err, "");
+}
+
+TEST(InfoCommandLine, AWrongCallPrintsTheUsageAndExitsTwo) {
+    Scratch scratch;
+    writeImage(scratch.image(), {dataDisk({})});
+    const std::string image = scratch.image().string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"d88info"}, {"d88info", image, image}, {"d88info", "-v"}, {"d88info", "--help", image}}) {
+        const ToolResult result = info(scratch, args);
+        EXPECT_EQ(result.status, 2) << args.size();
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "Usage: d88info IMAGE\nTry 'd88info --help' for more information.\n");
+    }
+}
+
+TEST(InfoCommandLine, AnImageThatCannotBeOpenedIsNamedAndExitsOne) {
+    Scratch scratch;
+    const std::string missing = (scratch.root() / "missing.d88").string();
+    const ToolResult result = info(scratch, {"d88info", missing});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "d88info: " + missing + ": cannot open the image: No such file or directory\n");
+
+    const std::string folder = scratch.root().string();
+    const ToolResult notAFile = info(scratch, {"d88info", folder});
+    EXPECT_EQ(notAFile.status, 1);
+    EXPECT_EQ(notAFile.err.rfind("d88info: " + folder + ": cannot open the image: ", 0), 0u) << notAFile.err;
+}
+
+TEST(InfoCommandLine, LostStandardOutputExitsOne) {
+    Scratch scratch;
+    writeImage(scratch.image(), {dataDisk({})});
+    const ToolResult result = info(scratch, {"d88info", scratch.image().string()}, "/dev/full");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88info: cannot write to standard output: No space left on device\n");
+    EXPECT_EQ(info(scratch, {"d88info", "--help"}, "/dev/full").status, 1);
+}
+
+TEST(InfoPage, TheSampleImagePrintsTheShippedPage) {
+    Scratch scratch;
+    const ToolResult result = info(scratch, {"d88info", EXAMPLES + "/sample.d88"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    // The shipped page names the image as the README runs it, from the
+    // examples folder's parent.
+    const Bytes shippedBytes = readFile(EXAMPLES + "/sample.info");
+    const std::string shipped(shippedBytes.begin(), shippedBytes.end());
+    EXPECT_EQ(result.out, EXAMPLES + "/sample.d88" + shipped.substr(shipped.find(": ")));
+    EXPECT_TRUE(scratch.files().empty());
+}
+
+TEST(InfoPage, BootDisksShowTheirSignatureMediaAndABrokenBootSectorDoesNot) {
+    Disk a;
+    a.name = "BOOT A";
+    a.mediaType = 0x10;
+    a.track(0, bootTrack(SIGNATURE_A));
+    a.tracks[0].resize(2);
+    Disk b = a;
+    b.name = "BOOT B";
+    b.mediaType = 0x20;
+    b.track(0, bootTrack(SIGNATURE_B));
+    b.tracks[0].resize(2);
+    // The empty disk reads no boot sector: the previous disk's bytes must
+    // not stand in for it.
+    Bytes nearMiss = bytes(256, 0);
+    std::copy(SIGNATURE_B.begin(), SIGNATURE_B.end(), nearMiss.begin() + 1);
+    nearMiss[18] = ' ';  // the terminating 0 is part of the signature
+    Disk other;
+    other.name = "OTHER";
+    other.mediaType = 0x30;
+    other.track(0, {sector(0, 0, 1, 1, nearMiss)});
+    EXPECT_EQ(page({a, b, Disk{}, other}),
+              "4 disks\n"
+              "\n"
+              "Disk 0: \"BOOT A\"\n"
+              "  at 0x00000000, size 0x000004d0 (1232 bytes), media 0x10 (2DD), boot signature A\n" + TRACKS +
+              "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "  directory: 0 of 128 entries read\n"
+              "\n"
+              "Disk 1: \"BOOT B\"\n"
+              "  at 0x000004d0, size 0x000004d0 (1232 bytes), media 0x20 (2HD), boot signature B\n" + TRACKS +
+              "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "  directory: 0 of 128 entries read\n"
+              "\n"
+              "Disk 2: \"\"\n"
+              "  at 0x000009a0, size 0x000002b0 (688 bytes), media 0x00 (2D), no boot sector\n"
+              "  no tracks\n"
+              "  directory: 0 of 128 entries read\n"
+              "\n"
+              "Disk 3: \"OTHER\"\n"
+              "  at 0x00000c50, size 0x000003c0 (960 bytes), media 0x30 (unknown), no boot signature\n" + TRACKS +
+              "      0   0/0  0x000002b0        1  00 00 01 01\n"
+              "  directory: 0 of 128 entries read\n");
+}
+
+TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
+    Disk first = dataDisk({dirEntry("FIRST", 2, 1, 2, 1)});
+    Disk stuck = dataDisk({dirEntry("STUCK", 2, 1, 2, 1)});
+    stuck.name = "STUCK";
+    stuck.diskSize = 0;
+    const std::string out = page({first, stuck});
+    EXPECT_EQ(out.substr(0, out.find("\nDisk 2:")),
+              "64 disks\n"
+              "\n"
+              "Disk 0: \"DATA\"\n"
+              "  at 0x00000000, size 0x000053f0 (21488 bytes), media 0x00 (2D), no boot sector\n" + DATA_TRACKS +
+              "  directory: 128 of 128 entries read\n" + ENTRIES +
+              "    all           FIRST    START:02 01    END:02 01   SIZE:0400\n"
+              "\n"
+              "Disk 1: \"STUCK\"\n"
+              "  at 0x000053f0, size 0x00000000 (0 bytes), media 0x00 (2D), no boot sector\n" + TRACKS +
+              "      1   0/1  0x000002b0        -  outside the disk\n"
+              "      2   1/0  0x00001700        -  outside the disk\n"
+              "      3   1/1  0x00002b50        -  outside the disk\n"
+              "      4   2/0  0x00003fa0        -  outside the disk\n"
+              "  directory: 0 of 128 entries read\n");
+    const std::string block = out.substr(out.find("Disk 1:") + 7, out.find("\nDisk 2:") - out.find("Disk 1:") - 7);
+    EXPECT_EQ(out.substr(out.find("Disk 63:") + 8), block);
+    EXPECT_EQ(out.find("Disk 64:"), std::string::npos);
+}
+
+TEST(InfoPage, TracksListTheirIdentitiesInFileOrderDuplicatesIncluded) {
+    Disk disk;
+    disk.track(2, {sector(1, 0, 2, 1, {}), sector(1, 0, 1, 1, {}), sector(1, 0, 2, 1, {}),
+                   sector(1, 0, 2, 3, {})});
+    disk.track(3, std::vector<Sector>(40, sector(1, 1, 9, 1, {})));
+    // A count of 0 never ends the track; only the cap does.
+    std::vector<Sector> endless(300, sector(7, 1, 3, 2, {}));
+    for (Sector& s : endless) {
+        s.sectorCount = 0;
+    }
+    disk.track(4, endless);
+    std::string nines;
+    std::string sevens;
+    for (int i = 0; i < 32; ++i) {
+        nines += "  01 01 09 01";
+        sevens += "  07 01 03 02";
+    }
+    const std::string out = page({disk});
+    EXPECT_EQ(out.substr(out.find(TRACKS)),
+              TRACKS +
+              "      2   1/0  0x000002b0        4  01 00 02 01  01 00 01 01  01 00 02 01  01 00 02 03\n"
+              "      3   1/1  0x000002f0       40" + nines + "  ... 8 more\n"
+              "      4   2/0  0x00000570     256+" + sevens + "  ... 224+ more\n"
+              "  directory: 0 of 128 entries read\n");
+}
+
+TEST(InfoPage, AbsentTracksAreLeftOutAndTracksOutsideTheDiskSaySo) {
+    Disk disk = dataDisk({dirEntry("GAP", 2, 5, 4, 1), dirEntry("HALF", 3, 4, 4, 1)});
+    disk.trackOffsets[3] = 0;         // absent
+    disk.trackOffsets[7] = -16;       // before the disk
+    disk.trackOffsets[9] = 0x53f1;    // one past its end
+    disk.trackOffsets[10] = 0x53f0;   // at its very end: read, but nothing there
+    EXPECT_EQ(page({disk}),
+              "1 disk\n"
+              "\n"
+              "Disk 0: \"DATA\"\n"
+              "  at 0x00000000, size 0x000053f0 (21488 bytes), media 0x00 (2D), no boot sector\n" + TRACKS +
+              "      1   0/1  0x000002b0        5  00 01 01 03  00 01 02 03  00 01 03 03  00 01 04 03  00 01 05 03\n"
+              "      2   1/0  0x00001700        5  01 00 01 03  01 00 02 03  01 00 03 03  01 00 04 03  01 00 05 03\n"
+              "      4   2/0  0x00003fa0        5  02 00 01 03  02 00 02 03  02 00 03 03  02 00 04 03  02 00 05 03\n"
+              "      7   3/1  0xfffffff0        -  outside the disk\n"
+              "      9   4/1  0x000053f1        -  outside the disk\n"
+              "     10   5/0  0x000053f0        0\n"
+              "  directory: 128 of 128 entries read\n" + ENTRIES +
+              "    some: 0400    GAP      START:02 05    END:04 01   SIZE:1c00\n"
+              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n");
+}
+
+TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
+    // The first disk fills the directory buffer; the second loses its second
+    // directory sector and must not show the first disk's entries 64 on.
+    std::vector<Bytes> full;
+    std::vector<Bytes> damaged;
+    for (int j = 0; j < 100; ++j) {
+        full.push_back(dirEntry("OLD" + std::to_string(j), 2, 1, 2, 1));
+        damaged.push_back(dirEntry("NEW" + std::to_string(j), 2, 1, 2, 1));
+    }
+    damaged[0] = dirEntry("", 2, 2, 2, 3);
+    damaged[1] = dirEntry("NEG", 4, 1, 3, 3);
+    damaged[2] = dirEntry("GONE", 9, 1, 9, 1);
+    damaged[3] = dirEntry("BIG", 4, 5, 255, 255);
+    Disk second = dataDisk(damaged);
+    second.tracks[1].erase(second.tracks[1].begin() + 1);
+    const std::string out = page({dataDisk(full), second});
+    const std::string disk1 = out.substr(out.find("Disk 1:"));
+    EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 6),
+              "  directory: 64 of 128 entries read\n" + ENTRIES +
+              "    all                    START:02 02    END:02 03   SIZE:0800\n"
+              "    none          NEG      START:04 01    END:03 03   SIZE:fffff800\n"
+              "    none          GONE     START:09 01    END:09 01   SIZE:0400\n"
+              "    some: 0400    BIG      START:04 05    END:ff ff   SIZE:178800\n");
+    EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64);
+    EXPECT_EQ(disk1.find("OLD"), std::string::npos);
+    EXPECT_NE(disk1.find("NEW63 "), std::string::npos);
+    EXPECT_EQ(disk1.find("NEW64"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,15 @@
+// One disk's part of the d88info page: its header, its present tracks with
+// the identities of their records, and its directory with how much of each
+// entry can be read.
+#ifndef TOOL_DISK_REPORT_H
+#define TOOL_DISK_REPORT_H
+
+#include <cstdint>
+
+#include "d88/d88_image.h"
+
+// Selects catalogued disk `index` and describes it on standard output. Reads
+// only; changes the reader's selection and sector range.
+void printDiskReport(D88Image& image, std::int32_t index);
+
+#endif

@@ -1,0 +1,73 @@
+#include "tool/info_main.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "d88/d88_image.h"
+#include "tool/disk_report.h"
+
+namespace {
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILURE_STATUS = 1;
+constexpr int EXIT_USAGE = 2;
+
+constexpr char USAGE[] = "Usage: d88info IMAGE\n";
+constexpr char HELP[] =
+    "Shows what a D88 image holds and writes nothing: for every disk its\n"
+    "header and boot signature, the sector identities (C H R N) of every\n"
+    "present track, and the directory as d88extract lists it, each entry\n"
+    "marked with how much of it can be read (all, some, none).\n"
+    "\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
+D88Image image;
+
+bool finishStandardOutput() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "d88info: cannot write to standard output: %s\n",
+                 errno != 0 ? std::strerror(errno) : "write error");
+    return false;
+}
+
+int finish() { return finishStandardOutput() ? EXIT_OK : EXIT_FAILURE_STATUS; }
+
+}  // namespace
+
+int infoMain(int argc, char** argv) {
+    const char* argument = argc == 2 ? argv[1] : nullptr;
+    if (argument != nullptr && std::strcmp(argument, "--help") == 0) {
+        std::fputs(USAGE, stdout);
+        std::fputs(HELP, stdout);
+        return finish();
+    }
+    if (argument != nullptr && std::strcmp(argument, "--version") == 0) {
+        std::printf("d88info %s\n", D88_VERSION);
+        return finish();
+    }
+    // "-" alone may name a file; any other dash is an option this tool lacks.
+    if (argument == nullptr || (argument[0] == '-' && argument[1] != '\0')) {
+        std::fputs(USAGE, stderr);
+        std::fputs("Try 'd88info --help' for more information.\n", stderr);
+        return EXIT_USAGE;
+    }
+    errno = 0;
+    if (!image.open(argument)) {
+        std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argument,
+                     errno != 0 ? std::strerror(errno) : "not a readable file");
+        return EXIT_FAILURE_STATUS;
+    }
+    const std::int32_t diskCount = image.getDiskCount();
+    std::printf("%s: %ld disk%s\n", argument, static_cast<long>(diskCount), diskCount == 1 ? "" : "s");
+    for (std::int32_t i = 0; i < diskCount; ++i) {
+        std::printf("\n");
+        printDiskReport(image, i);
+    }
+    image.close();
+    return finish();
+}

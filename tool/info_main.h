@@ -1,0 +1,10 @@
+// The d88info command line, callable from tests and fuzzers as well as main.
+#ifndef TOOL_INFO_MAIN_H
+#define TOOL_INFO_MAIN_H
+
+// d88info IMAGE | --help | --version: returns the exit status, 0 after the
+// page, 1 when the image cannot be opened or standard output is lost, 2 for
+// a wrong call.
+int infoMain(int argc, char** argv);
+
+#endif
