@@ -206,6 +206,10 @@ TEST(InfoPage, TracksListTheirIdentitiesInFileOrderDuplicatesIncluded) {
     std::string nines;
     std::string sevens;
     for (int i = 0; i < 32; ++i) {
+        if (i > 0 && i % 8 == 0) {
+            nines += "\n" + std::string(34, ' ');
+            sevens += "\n" + std::string(34, ' ');
+        }
         nines += "  01 01 09 01";
         sevens += "  07 01 03 02";
     }

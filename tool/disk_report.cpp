@@ -19,6 +19,10 @@ constexpr std::int32_t LISTED_RECORDS = 32;
 // crafted track (a count of 65535, or of 0, which never ends) cheap.
 constexpr std::int32_t COUNTED_RECORDS = 256;
 static_assert(LISTED_RECORDS <= COUNTED_RECORDS);
+// Identities per line, so a 16- or 32-record track stays readable; later
+// lines start under the first identity.
+constexpr std::int32_t IDS_PER_LINE = 8;
+constexpr int TRACK_COLUMNS_WIDTH = 34;
 
 // Room for one record more than counted, to tell a track of exactly
 // COUNTED_RECORDS from a longer one.
@@ -73,6 +77,9 @@ void printTrack(D88Image& image, std::int32_t track, std::int32_t offset) {
     std::snprintf(countText, sizeof countText, "%ld%s", static_cast<long>(count), more);
     std::printf("  %7s", countText);
     for (std::int32_t i = 0; i < count && i < LISTED_RECORDS; ++i) {
+        if (i > 0 && i % IDS_PER_LINE == 0) {
+            std::printf("\n%*s", TRACK_COLUMNS_WIDTH, "");
+        }
         const std::uint8_t* id = trackIds + ID_SIZE * i;
         std::printf("  %02x %02x %02x %02x", id[0], id[1], id[2], id[3]);
     }

@@ -26,6 +26,6 @@ int extractMain(int argc, char** argv) {
         extractDirectory();
     }
     image.close();
-    const bool outputKept = finishStandardOutput();
+    const bool outputKept = finishStandardOutput("d88extract");
     return outputKept && !anyOutputFailed() ? 0 : 1;
 }

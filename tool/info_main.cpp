@@ -6,6 +6,7 @@
 
 #include "d88/d88_image.h"
 #include "tool/disk_report.h"
+#include "tool/messages.h"
 
 namespace {
 
@@ -25,17 +26,7 @@ constexpr char HELP[] =
 
 D88Image image;
 
-bool finishStandardOutput() {
-    errno = 0;
-    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
-        return true;
-    }
-    std::fprintf(stderr, "d88info: cannot write to standard output: %s\n",
-                 errno != 0 ? std::strerror(errno) : "write error");
-    return false;
-}
-
-int finish() { return finishStandardOutput() ? EXIT_OK : EXIT_FAILURE_STATUS; }
+int finish() { return finishStandardOutput("d88info") ? EXIT_OK : EXIT_FAILURE_STATUS; }
 
 }  // namespace
 

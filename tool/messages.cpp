@@ -35,12 +35,12 @@ void reportFileProblem(const char* name, const char* format, ...) {
     std::fputc('\n', stderr);
 }
 
-bool finishStandardOutput() {
+bool finishStandardOutput(const char* program) {
     errno = 0;
     if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
         return true;
     }
-    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", PROGRAM_NAME,
+    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program,
                  errno != 0 ? std::strerror(errno) : "write error");
     return false;
 }

@@ -16,8 +16,8 @@ void reportFileProblem(const char* name, const char* format, ...)
 #endif
     ;
 
-// Flushes standard output; false (after saying so on standard error) when
-// anything written to it was lost.
-bool finishStandardOutput();
+// Flushes standard output; false (after `program` says so on standard
+// error) when anything written to it was lost.
+bool finishStandardOutput(const char* program);
 
 #endif
