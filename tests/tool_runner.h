@@ -1,5 +1,10 @@
 // Runs the built d88extract in a fresh scratch folder and captures what it
 // leaves: exit status, standard output and error bytes, and the files made.
+//
+// The same cases check the Windows exe: D88EXTRACT names the tool,
+// D88EXTRACT_LAUNCHER a program that starts it (Wine) and
+// D88EXTRACT_HOST=windows says that what a Windows console and file system
+// make of its output is to be expected (see the helpers at the end).
 #ifndef TESTS_TOOL_RUNNER_H
 #define TESTS_TOOL_RUNNER_H
 
@@ -47,5 +52,22 @@ private:
 };
 
 std::string toolPath();
+
+// Whether the tool under test is the Windows build.
+bool toolRunsOnWindows();
+
+// The bytes a stream written as `text` arrives as: Windows text mode turns
+// every "\n" into CR LF.
+std::string console(const std::string& text);
+
+// What the tool sees as argument 0 when started as `argv0`: a launched
+// Windows exe sees its own Windows path instead.
+std::string invokedAs(const std::string& argv0);
+
+// The name files() shows for a file the tool created as `nameBytes`. Windows
+// drops trailing spaces and dots, reads the bytes in the ANSI code page (932,
+// Japanese, in the Wine setup) and stores Unicode, which Linux shows as
+// UTF-8. Handles the ASCII and half-width katakana bytes the tests use.
+std::string storedName(const std::string& nameBytes);
 
 #endif
