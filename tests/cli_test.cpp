@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 #include "tests/tool_runner.h"
 
@@ -137,6 +138,26 @@ TEST(BootCheck, ABrokenBootTrackIsWrittenInFullWithZeros) {
     Bytes expected = bytes(256, 0x62);
     expected.resize(3840, 0);  // zero, not the first disk's bytes
     EXPECT_EQ(scratch.files(), (Files{{"TTLPRG", expected}}));
+}
+
+TEST(BootCheck, ADiskBeyondTwoGibibytesIsReached) {
+    // Offsets past what a 32-bit long holds, as on Windows; the file is sparse.
+    constexpr std::streamoff FAR_DISK = 0x7FFFFF00;
+    Disk spacer;
+    spacer.diskSize = static_cast<std::int32_t>(FAR_DISK);
+    Scratch scratch;
+    writeImage(scratch.image(), {spacer});
+    {
+        std::fstream file(scratch.image(), std::ios::in | std::ios::out | std::ios::binary);
+        const Bytes far = bootDisk(SIGNATURE_A).build();
+        file.seekp(FAR_DISK);
+        file.write(reinterpret_cast<const char*>(far.data()), static_cast<std::streamsize>(far.size()));
+        ASSERT_TRUE(file.good());
+    }
+    const ToolResult result = scratch.run({"d88extract", scratch.image().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, console(FOUND));
+    EXPECT_EQ(scratch.files(), (Files{{"TTLPRG", titleBytes()}}));
 }
 
 TEST(OutputFailures, AFolderInTheWayIsReportedAndFailsTheRun) {
