@@ -35,7 +35,8 @@ public:
     const std::filesystem::path& root() const { return rootDir; }
     std::filesystem::path image() const { return rootDir / "image.d88"; }
 
-    // Runs the tool with `args` (argument 0 included) in work(). `stdoutPath`
+    // Runs the tool with `args` (argument 0 included, though a launched tool
+    // sees its own path there: see invokedAs) in work(). `stdoutPath`
     // replaces the captured standard output (such as /dev/full); `beforeExec`
     // runs in the child just before the tool starts.
     ToolResult run(const std::vector<std::string>& args, const std::string& stdoutPath = "",
