@@ -26,7 +26,7 @@ TEST(Directory, AFileRunsFromOneTrackIntoTheNext) {
     Scratch scratch;
     const ToolResult result = scratch.extract({dataDisk({dirEntry("ABC", 5, 4, 6, 2)})});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "ABC      START:05 04    END:06 02   SIZE:1000\n");
+    EXPECT_EQ(result.out, console("ABC      START:05 04    END:06 02   SIZE:1000\n"));
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(scratch.files(), (Files{{"ABC", expectedRun(5, 4, 6, 2)}}));
 }
@@ -39,12 +39,12 @@ TEST(Directory, NamesArePaddedToSixBytesAndUsedInFull) {
     const ToolResult result = scratch.extract(
         {dataDisk({dirEntry("SIXSIX", 2, 5, 2, 5), dirEntry("AB", 3, 2, 3, 3), katakana})});
     EXPECT_EQ(result.out,
-              "SIXSIX   START:02 05    END:02 05   SIZE:0400\n"
-              "AB       START:03 02    END:03 03   SIZE:0800\n"
-              "\xB1\xB2       START:03 01    END:03 01   SIZE:0400\n");
+              console("SIXSIX   START:02 05    END:02 05   SIZE:0400\n"
+                      "AB       START:03 02    END:03 03   SIZE:0800\n"
+                      "\xB1\xB2       START:03 01    END:03 01   SIZE:0400\n"));
     EXPECT_EQ(scratch.files(), (Files{{"SIXSIX", dataSector(2, 5)},
                                       {"AB", expectedRun(3, 2, 3, 3)},
-                                      {"\xB1\xB2", dataSector(3, 1)}}));
+                                      {storedName("\xB1\xB2"), dataSector(3, 1)}}));
 }
 
 TEST(Directory, EmptyAndReversedEntriesAreListedButNotWritten) {
@@ -53,9 +53,9 @@ TEST(Directory, EmptyAndReversedEntriesAreListedButNotWritten) {
         {dataDisk({dirEntry("", 2, 1, 2, 1), dirEntry("ZERO", 3, 2, 3, 1), dirEntry("NEG", 4, 1, 3, 3)})});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
-              "         START:02 01    END:02 01   SIZE:0400\n"
-              "ZERO     START:03 02    END:03 01   SIZE:0000\n"
-              "NEG      START:04 01    END:03 03   SIZE:fffff800\n");
+              console("         START:02 01    END:02 01   SIZE:0400\n"
+                      "ZERO     START:03 02    END:03 01   SIZE:0000\n"
+                      "NEG      START:04 01    END:03 03   SIZE:fffff800\n"));
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(scratch.files().empty());
 }
@@ -68,7 +68,7 @@ TEST(Directory, TheEndMarkStopsTheWalk) {
 
     result = scratch.extract({dataDisk({dirEntry("FIRST", 2, 1, 2, 1), endOfDirectory(),
                                         dirEntry("LATER", 2, 1, 2, 1)})});
-    EXPECT_EQ(result.out, "FIRST    START:02 01    END:02 01   SIZE:0400\n");
+    EXPECT_EQ(result.out, console("FIRST    START:02 01    END:02 01   SIZE:0400\n"));
 }
 
 TEST(Directory, AFullDirectoryListsAll128Entries) {
@@ -97,7 +97,8 @@ TEST(Directory, AHalfReadDirectoryWalksOnlyItsFirst64Entries) {
     Scratch scratch;
     const ToolResult result = scratch.extract({dataDisk(full), damaged});
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 164);
-    EXPECT_EQ(result.out.substr(result.out.size() - 46), "NEW63    START:02 01    END:02 01   SIZE:0400\n");
+    EXPECT_EQ(result.out.substr(result.out.size() - console("\n").size() - 45),
+              console("NEW63    START:02 01    END:02 01   SIZE:0400\n"));
     EXPECT_EQ(scratch.files().count("NEW64"), 0u);
 
     // A disk without a directory track lists nothing at all.
@@ -112,9 +113,9 @@ TEST(Directory, MissingSectorsLeaveNoFileOrAZeroFilledOne) {
     const ToolResult result = scratch.extract({disk});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
-              "GONE     START:09 01    END:09 02   SIZE:0800\n"
-              "BROKEN   START:03 04    END:04 03   SIZE:1400\n");
-    EXPECT_EQ(result.err, "d88extract: BROKEN: only 3072 of 5120 bytes could be read; the rest is zero\n");
+              console("GONE     START:09 01    END:09 02   SIZE:0800\n"
+                      "BROKEN   START:03 04    END:04 03   SIZE:1400\n"));
+    EXPECT_EQ(result.err, console("d88extract: BROKEN: only 3072 of 5120 bytes could be read; the rest is zero\n"));
     Bytes expected = expectedRun(3, 4, 4, 1);
     expected.resize(5120, 0);
     EXPECT_EQ(scratch.files(), (Files{{"BROKEN", expected}}));
@@ -127,8 +128,8 @@ TEST(Directory, TheLargestEntryFitsTheTransferBuffer) {
     disk.track(0, {sector(0, 0, 0, 3, dataSector(0, 0))});
     Scratch scratch;
     const ToolResult result = scratch.extract({disk});
-    EXPECT_EQ(result.out, "ALL      START:00 00    END:ff ff   SIZE:17ec00\n");
-    EXPECT_EQ(result.err, "d88extract: ALL: only 1024 of 1567744 bytes could be read; the rest is zero\n");
+    EXPECT_EQ(result.out, console("ALL      START:00 00    END:ff ff   SIZE:17ec00\n"));
+    EXPECT_EQ(result.err, console("d88extract: ALL: only 1024 of 1567744 bytes could be read; the rest is zero\n"));
     const Bytes written = scratch.files()["ALL"];
     ASSERT_EQ(written.size(), 1567744u);
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 1024), dataSector(0, 0));
@@ -158,25 +159,63 @@ TEST(UnsafeNames, NamesThatLeaveTheFolderAreRefusedAndFailTheRun) {
         dirEntry(".", 2, 3, 2, 3),
         dirEntry("..", 2, 4, 2, 4),
         dirEntry("../nil", 9, 1, 9, 1),  // nothing read: nothing said
-        dirEntry("a\\b:c", 2, 5, 2, 5),  // ordinary bytes here
+        dirEntry("a\\b:c", 2, 5, 2, 5),  // ordinary bytes on Linux only
     })});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out,
-              "../esc   START:02 01    END:02 01   SIZE:0400\n"
-              "sub/in   START:02 02    END:02 02   SIZE:0400\n"
-              ".        START:02 03    END:02 03   SIZE:0400\n"
-              "..       START:02 04    END:02 04   SIZE:0400\n"
-              "../nil   START:09 01    END:09 01   SIZE:0400\n"
-              "a\\b:c    START:02 05    END:02 05   SIZE:0400\n");
+              console("../esc   START:02 01    END:02 01   SIZE:0400\n"
+                      "sub/in   START:02 02    END:02 02   SIZE:0400\n"
+                      ".        START:02 03    END:02 03   SIZE:0400\n"
+                      "..       START:02 04    END:02 04   SIZE:0400\n"
+                      "../nil   START:09 01    END:09 01   SIZE:0400\n"
+                      "a\\b:c    START:02 05    END:02 05   SIZE:0400\n"));
     EXPECT_EQ(result.err,
-              "d88extract: ../esc: not written: the name contains '/'\n"
-              "d88extract: sub/in: not written: the name contains '/'\n"
-              "d88extract: .: not written: the name is a folder\n"
-              "d88extract: ..: not written: the name is a folder\n");
-    EXPECT_EQ(scratch.files(), (Files{{"sub", text("<dir>")}, {"a\\b:c", dataSector(2, 5)}}));
+              console("d88extract: ../esc: not written: the name contains '/'\n"
+                      "d88extract: sub/in: not written: the name contains '/'\n"
+                      "d88extract: .: not written: the name is a folder\n"
+                      "d88extract: ..: not written: the name is a folder\n"
+                      + std::string(toolRunsOnWindows()
+                                        ? "d88extract: a\\b:c: not written: the name contains '\\'\n"
+                                        : "")));
+    Files expected{{"sub", text("<dir>")}};
+    if (!toolRunsOnWindows()) {
+        expected["a\\b:c"] = dataSector(2, 5);
+    }
+    EXPECT_EQ(scratch.files(), expected);
     EXPECT_TRUE(fs::is_empty(scratch.work() / "sub"));
     EXPECT_FALSE(fs::exists(scratch.root() / "esc"));
     EXPECT_FALSE(fs::exists(scratch.root() / "nil"));
+}
+
+TEST(UnsafeNames, DeviceNamesAndStreamSeparatorsAreRefusedOnWindowsOnly) {
+    // Names on these disks are often padded with spaces, which Windows drops:
+    // "NUL  " opens the device as surely as "NUL" or "nul.tx".
+    const std::vector<std::string> refusedOnWindows = {"CON",  "prn",    "Aux.tx", "NUL  ",
+                                                       "COM9", "lpt1.a", "con .x", "x:y"};
+    std::vector<Bytes> entries;
+    for (const std::string& name : refusedOnWindows) {
+        entries.push_back(dirEntry(name, 2, 1, 2, 1));
+    }
+    entries.push_back(dirEntry("PAD  ", 2, 2, 2, 2));
+    Scratch scratch;
+    const ToolResult result = scratch.extract({dataDisk(entries)});
+
+    const bool windows = toolRunsOnWindows();
+    std::string refusals;
+    Files expected{{storedName("PAD  "), dataSector(2, 2)}};
+    for (const std::string& name : refusedOnWindows) {
+        if (windows) {
+            const bool colon = name.find(':') != std::string::npos;
+            refusals += "d88extract: " + name + ": not written: "
+                        + (colon ? "the name contains ':'" : "the name is a device") + "\n";
+        } else {
+            expected[name] = dataSector(2, 1);
+        }
+    }
+    EXPECT_EQ(result.status, windows ? 1 : 0);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 9);
+    EXPECT_EQ(result.err, console(refusals));
+    EXPECT_EQ(scratch.files(), expected);
 }
 
 }  // namespace

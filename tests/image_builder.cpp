@@ -7,7 +7,6 @@
 namespace {
 
 constexpr std::size_t HEADER_SIZE = 0x2B0;
-constexpr int TRACKS = 164;
 
 void putLE16(Bytes& out, std::size_t at, std::uint16_t value) {
     out[at] = static_cast<std::uint8_t>(value);

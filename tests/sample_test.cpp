@@ -19,7 +19,7 @@ TEST(Sample, ExtractingItPrintsTheShippedListing) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     const Bytes listing = readFile(EXAMPLES + "/sample.listing");
-    EXPECT_EQ(result.out, std::string(listing.begin(), listing.end()));
+    EXPECT_EQ(result.out, console(std::string(listing.begin(), listing.end())));
     EXPECT_EQ(scratch.files().size(), 5u);
     EXPECT_EQ(scratch.files()["GAME"].size(), 7u * 1024);
 }

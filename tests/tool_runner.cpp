@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,24 @@ namespace {
 std::string slurp(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string launcherPath() { return environment("D88EXTRACT_LAUNCHER"); }
+
+void appendUtf8(std::string& out, unsigned codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+        return;
+    }
+    // Only the three-byte form is needed: half-width katakana are U+FF61 to U+FF9F.
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
 }
 
 void redirect(const std::string& path, int fd) {
@@ -42,6 +61,57 @@ std::string infoPath() {
     return D88INFO_PATH;
 }
 
+bool toolRunsOnWindows() { return environment("D88EXTRACT_HOST") == "windows"; }
+
+std::string console(const std::string& text) {
+    if (!toolRunsOnWindows()) {
+        return text;
+    }
+    std::string translated;
+    for (char c : text) {
+        if (c == '\n') {
+            translated += '\r';
+        }
+        translated += c;
+    }
+    return translated;
+}
+
+std::string invokedAs(const std::string& argv0) {
+    if (launcherPath().empty()) {
+        return argv0;
+    }
+    // Wine passes the exe's own path, on the drive Z: that maps the Linux root.
+    std::string path = "Z:" + fs::absolute(toolPath()).string();
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string storedName(const std::string& nameBytes) {
+    if (!toolRunsOnWindows()) {
+        return nameBytes;
+    }
+    std::string name = nameBytes;
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.')) {
+        name.pop_back();
+    }
+    constexpr unsigned char FIRST_KATAKANA = 0xA1;
+    constexpr unsigned char LAST_KATAKANA = 0xDF;
+    constexpr unsigned KATAKANA_BASE = 0xFF61;
+    std::string stored;
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            appendUtf8(stored, byte);
+        } else if (byte >= FIRST_KATAKANA && byte <= LAST_KATAKANA) {
+            appendUtf8(stored, KATAKANA_BASE + (byte - FIRST_KATAKANA));
+        } else {
+            throw std::invalid_argument("storedName: no code page 932 mapping for this byte");
+        }
+    }
+    return stored;
+}
+
 Scratch::Scratch() {
     std::string pattern = (fs::temp_directory_path() / "d88test.XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -63,9 +133,18 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
     const fs::path outPath = rootDir / "stdout";
     const fs::path errPath = rootDir / "stderr";
     const std::string tool = program.empty() ? toolPath() : program;
+    // Only the tool itself has a Windows build to launch.
+    const std::string launcher = program.empty() ? launcherPath() : "";
+    // A launcher takes the tool's path and the arguments after argument 0.
     std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
+    std::size_t first = 0;
+    if (!launcher.empty()) {
+        argv.push_back(const_cast<char*>(launcher.c_str()));
+        argv.push_back(const_cast<char*>(tool.c_str()));
+        first = 1;
+    }
+    for (std::size_t i = first; i < args.size(); ++i) {
+        argv.push_back(const_cast<char*>(args[i].c_str()));
     }
     argv.push_back(nullptr);
 
@@ -82,7 +161,7 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
         if (beforeExec) {
             beforeExec();
         }
-        ::execv(tool.c_str(), argv.data());
+        ::execv(launcher.empty() ? tool.c_str() : launcher.c_str(), argv.data());
         ::_exit(127);
     }
     int waitStatus = 0;

@@ -1,5 +1,10 @@
 // Runs the built d88extract in a fresh scratch folder and captures what it
 // leaves: exit status, standard output and error bytes, and the files made.
+//
+// The same cases check the Windows exe: D88EXTRACT names the tool,
+// D88EXTRACT_LAUNCHER a program that starts it (Wine) and
+// D88EXTRACT_HOST=windows says that what a Windows console and file system
+// make of its output is to be expected (see the helpers at the end).
 #ifndef TESTS_TOOL_RUNNER_H
 #define TESTS_TOOL_RUNNER_H
 
@@ -30,7 +35,8 @@ public:
     const std::filesystem::path& root() const { return rootDir; }
     std::filesystem::path image() const { return rootDir / "image.d88"; }
 
-    // Runs the tool with `args` (argument 0 included) in work(). `stdoutPath`
+    // Runs the tool with `args` (argument 0 included, though a launched tool
+    // sees its own path there: see invokedAs) in work(). `stdoutPath`
     // replaces the captured standard output (such as /dev/full); `beforeExec`
     // runs in the child just before the tool starts; `program` runs instead
     // of d88extract when given.
@@ -50,5 +56,22 @@ private:
 std::string toolPath();
 // The built d88info (compile definition D88INFO_PATH, or env D88INFO).
 std::string infoPath();
+
+// Whether the tool under test is the Windows build.
+bool toolRunsOnWindows();
+
+// The bytes a stream written as `text` arrives as: Windows text mode turns
+// every "\n" into CR LF.
+std::string console(const std::string& text);
+
+// What the tool sees as argument 0 when started as `argv0`: a launched
+// Windows exe sees its own Windows path instead.
+std::string invokedAs(const std::string& argv0);
+
+// The name files() shows for a file the tool created as `nameBytes`. Windows
+// drops trailing spaces and dots, reads the bytes in the ANSI code page (932,
+// Japanese, in the Wine setup) and stores Unicode, which Linux shows as
+// UTF-8. Handles the ASCII and half-width katakana bytes the tests use.
+std::string storedName(const std::string& nameBytes);
 
 #endif
