@@ -32,7 +32,7 @@ TEST(OutputName, BackslashAndColonAreOrdinaryBytesOnPosix) {
 
 TEST(OutputName, WindowsDeviceNamesAreRefusedInEveryDisguise) {
     for (const char* name : {"CON", "prn", "Aux", "nul", "COM1", "com9", "LPT1", "lpt9", "NUL  ", "con.x",
-                             "CON .T", "aux.a.b", "COM3."}) {
+                             "CON .T", "aux.a.b", "COM3.", "conin$"}) {
         EXPECT_FALSE(allowed(name, NameRules::Windows)) << name;
     }
     for (const char* name : {"CONS", "COM0", "COM", "LPT10", "NULL", "XCON", "COM1X", "ACON.T"}) {

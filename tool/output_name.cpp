@@ -25,7 +25,8 @@ bool isWindowsDeviceName(const char* name) {
     while (stem > 0 && name[stem - 1] == ' ') {
         --stem;
     }
-    static const char* const fixed[] = {"CON", "PRN", "AUX", "NUL"};
+    // CONIN$ and CONOUT$ open the console's input and output buffers.
+    static const char* const fixed[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* device : fixed) {
         if (sameIgnoringCase(name, stem, device)) {
             return true;

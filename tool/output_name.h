@@ -10,8 +10,8 @@ enum class NameRules {
     // byte can be 0x5C).
     Posix,
     // Also '\\' and ':' (drive and stream separators) and the reserved
-    // device names CON, PRN, AUX, NUL, COM1-9 and LPT1-9 in any case, alone
-    // or before spaces or an extension.
+    // device names CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ and CONOUT$
+    // in any case, alone or before spaces or an extension.
     Windows,
 };
 
