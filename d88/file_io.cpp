@@ -27,10 +27,6 @@ bool seekFromStart(std::FILE* file, std::int64_t offset) {
     return std::fseek(file, 0, SEEK_SET) == 0 && seekInSteps(file, offset);
 }
 
-bool skipForward(std::FILE* file, std::int64_t count) {
-    return count >= 0 && seekInSteps(file, count);
-}
-
 std::int32_t readBytes(std::FILE* file, std::uint8_t* dest, std::int32_t count) {
     if (count <= 0) {
         return 0;

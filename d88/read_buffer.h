@@ -1,0 +1,41 @@
+// ReadBuffer: reads an image file through one fixed block, so that walking
+// the 16-byte record headers of a track costs one system call per block, not
+// one per header.
+#ifndef D88_READ_BUFFER_H
+#define D88_READ_BUFFER_H
+
+#include <cstdint>
+#include <cstdio>
+
+// Large enough to hold a dozen ordinary tracks at once.
+inline constexpr std::int32_t READ_BUFFER_SIZE = 64 * 1024;
+
+class ReadBuffer {
+public:
+    // Drops the buffered bytes and what is known of the file position; call
+    // whenever the file changes or is positioned by someone else.
+    void forget();
+
+    // Points at `count` (at most READ_BUFFER_SIZE) bytes of `file` starting
+    // at `offset`, loading the block from `offset` when they are not all
+    // buffered. Null when the file does not deliver them all.
+    const std::uint8_t* view(std::FILE* file, std::int64_t offset, std::int32_t count);
+
+    // Copies up to `count` bytes starting at `offset` to dest: from the block
+    // when they are all in it, otherwise straight from the file. Returns how
+    // many arrived.
+    std::int32_t read(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
+
+private:
+    // Reads from the file itself, seeking only when it stands elsewhere.
+    std::int32_t fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
+    bool holds(std::int64_t offset, std::int32_t count) const;
+
+    std::uint8_t bytes[READ_BUFFER_SIZE];
+    std::int64_t start = 0;
+    std::int32_t length = 0;
+    // Where the next fread would start; -1 when not known.
+    std::int64_t position = -1;
+};
+
+#endif
