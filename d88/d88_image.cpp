@@ -59,13 +59,15 @@ bool D88Image::close() {
     }
     diskCount = 0;
     forgetSelection();
-    buffer.forget();
     // A later open must not read through this disk's track table.
     std::memset(trackOffsets, 0, sizeof trackOffsets);
     return true;
 }
 
 void D88Image::forgetSelection() {
+    // What was read of the file is trusted only while one disk stays
+    // selected: selecting again reads it afresh.
+    buffer.forget();
     index.forget();
     memo.forget();
     diskOffset = -1;
