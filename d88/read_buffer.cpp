@@ -14,6 +14,10 @@ bool ReadBuffer::holds(std::int64_t offset, std::int32_t count) const {
     return offset >= start && offset - start <= length - count;
 }
 
+bool ReadBuffer::goesOn(std::int64_t offset) const {
+    return offset >= start && offset - start <= static_cast<std::int64_t>(length) + READ_PROBE_SIZE;
+}
+
 std::int32_t ReadBuffer::fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest,
                                std::int32_t count) {
     if (position != offset && !seekFromStart(file, offset)) {
@@ -27,14 +31,26 @@ std::int32_t ReadBuffer::fetch(std::FILE* file, std::int64_t offset, std::uint8_
     return got;
 }
 
-const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::int32_t count) {
-    if (count < 0 || count > READ_BUFFER_SIZE) {
+void ReadBuffer::load(std::FILE* file, std::int64_t from, std::int32_t size) {
+    start = from;
+    length = fetch(file, from, bytes, size);
+}
+
+const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::int32_t count,
+                                     std::int64_t keepFrom) {
+    if (count < 0 || count > READ_PROBE_SIZE) {
         return nullptr;
     }
     if (!holds(offset, count)) {
-        start = offset;
-        length = fetch(file, offset, bytes, READ_BUFFER_SIZE);
-        if (length < count) {
+        if (!goesOn(offset)) {
+            // Reading jumped: it may well jump again.
+            load(file, offset, READ_PROBE_SIZE);
+        } else if (keepFrom <= offset && offset - keepFrom <= READ_BUFFER_SIZE / 2) {
+            load(file, keepFrom, READ_BUFFER_SIZE);
+        } else {
+            load(file, offset, READ_BUFFER_SIZE);
+        }
+        if (!holds(offset, count)) {
             return nullptr;
         }
     }
@@ -45,6 +61,14 @@ std::int32_t ReadBuffer::read(std::FILE* file, std::int64_t offset, std::uint8_t
                               std::int32_t count) {
     if (count <= 0) {
         return 0;
+    }
+    if (!holds(offset, count) && goesOn(offset) && count <= READ_BUFFER_SIZE / 2) {
+        load(file, offset, READ_BUFFER_SIZE);
+        // At the end of the file the block holds what there is.
+        if (length < count) {
+            std::memcpy(dest, bytes, static_cast<std::size_t>(length));
+            return length;
+        }
     }
     if (holds(offset, count)) {
         std::memcpy(dest, bytes + (offset - start), static_cast<std::size_t>(count));

@@ -19,7 +19,7 @@ void TrackIndex::build(ReadBuffer& buffer, std::FILE* file, std::int64_t start) 
     // 64-bit: 65535 records of 65551 bytes reach past 4 GiB from the start.
     std::int64_t position = start;
     while (count < MAX_TRACK_RECORDS) {
-        const std::uint8_t* header = buffer.view(file, position, SECTOR_HEADER_SIZE);
+        const std::uint8_t* header = buffer.view(file, position, SECTOR_HEADER_SIZE, start);
         if (header == nullptr) {
             break;
         }
