@@ -1,6 +1,7 @@
 // Runs the whole extraction walk of d88extract on arbitrary bytes, inside a
 // scratch folder that is emptied after every input. Run it with
 // -close_fd_mask=3: the listing and the tool's diagnostics are not wanted.
+// It works in its scratch folder, so corpus paths must be absolute.
 #include <unistd.h>
 
 #include <cstdint>
@@ -29,9 +30,9 @@ void emptyWorkFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // tmpfs when there is one: a crafted image can ask for gigabytes of output.
-    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    scratch = base / ("d88_extract_fuzz." + std::to_string(::getpid()));
+    // TMPDIR decides where: a crafted image can ask for gigabytes of output,
+    // each file replaced by the next input's.
+    scratch = fs::temp_directory_path() / ("d88_extract_fuzz." + std::to_string(::getpid()));
     fs::create_directories(scratch / "work");
     if (::chdir((scratch / "work").c_str()) != 0) {
         std::abort();

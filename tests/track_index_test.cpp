@@ -3,6 +3,7 @@
 // thrown away.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "d88/d88_image.h"
@@ -150,6 +151,47 @@ TEST_F(TrackIndexTest, RunsAcrossManyTracksAndBackGiveTheSameBytes) {
             }
         }
     }
+}
+
+TEST_F(TrackIndexTest, WalksAcrossAndBeyondTheReadBlockDeliverEveryByte) {
+    // Records of 40,000 and 65,535 bytes: walks leap past the reader's block,
+    // data spans it, and the image ends inside the last record.
+    auto pattern = [](std::size_t size, int seed) {
+        Bytes data(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            data[i] = static_cast<std::uint8_t>(i * 7 + seed * 13 + (i >> 8));
+        }
+        return data;
+    };
+    std::vector<Sector> track;
+    for (int r = 1; r <= 4; ++r) {
+        track.push_back(sector(1, 0, r, 7, pattern(r % 2 == 0 ? 40000 : 65535, r)));
+    }
+    Disk disk;
+    disk.track(2, track).track(3, {sector(1, 1, 1, 7, pattern(65535, 9))});
+    Bytes image = buildImage({disk});
+    image.resize(image.size() - 5000);
+    writeFile(scratch.image(), image);
+    ASSERT_TRUE(reader.open(scratch.image().string().c_str()));
+    ASSERT_TRUE(reader.selectDisk(0));
+
+    Bytes got(65535);
+    for (int r = 4; r >= 1; --r) {
+        const Bytes want = pattern(r % 2 == 0 ? 40000 : 65535, r);
+        ASSERT_EQ(reader.readSector(2, 1, 0, r, 7, got.data(), 65535), static_cast<std::int32_t>(want.size())) << r;
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), got.begin())) << r;
+    }
+    const Bytes last = pattern(65535, 9);
+    ASSERT_EQ(reader.readSector(3, 1, 1, 1, 7, got.data(), 65535), 65535 - 5000);
+    EXPECT_TRUE(std::equal(last.begin(), last.end() - 5000, got.begin()));
+    // The run reads sectors 1 to 4 of track 2, sector 1 of track 3 from what
+    // is left of it, and stops at track 4, which is absent.
+    constexpr std::int32_t PIECE = 16384;
+    Bytes run(6 * PIECE, 0);
+    reader.setSectorRange(1, 4);
+    EXPECT_EQ(reader.readSectors(2, 1, 0, 1, 7, run.data(), 6 * PIECE), 5 * PIECE);
+    EXPECT_TRUE(std::equal(run.begin() + PIECE, run.begin() + 2 * PIECE, pattern(40000, 2).begin()));
+    EXPECT_TRUE(std::equal(run.begin() + 4 * PIECE, run.begin() + 5 * PIECE, last.begin()));
 }
 
 }  // namespace
