@@ -16,6 +16,9 @@ bool D88Image::open(const char* path) {
     if (file == nullptr) {
         return false;
     }
+    // Every read goes through the reader's own block; a second one inside
+    // stdio would only copy the bytes twice.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     // 64-bit so that adding a hostile disk size can neither overflow nor wrap.
     std::int64_t offset = 0;
     std::uint8_t header[DISK_HEADER_SIZE];
@@ -44,6 +47,8 @@ bool D88Image::open(const char* path) {
             break;
         }
     }
+    // The catalogue moved the file behind the buffer's back.
+    buffer.forget();
     return true;
 }
 
@@ -60,6 +65,11 @@ bool D88Image::close() {
 }
 
 void D88Image::forgetSelection() {
+    // What was read of the file is trusted only while one disk stays
+    // selected: selecting again reads it afresh.
+    buffer.forget();
+    index.forget();
+    memo.forget();
     diskOffset = -1;
     mediaType = -1;
     diskSize = 0;
@@ -75,8 +85,7 @@ bool D88Image::selectDisk(std::int32_t index) {
         return false;
     }
     std::uint8_t header[DISK_HEADER_SIZE];
-    if (!seekFromStart(file, diskOffsets[index])
-        || readBytes(file, header, DISK_HEADER_SIZE) < DISK_HEADER_SIZE) {
+    if (buffer.read(file, diskOffsets[index], header, DISK_HEADER_SIZE) < DISK_HEADER_SIZE) {
         return false;
     }
     diskOffset = diskOffsets[index];
@@ -98,43 +107,64 @@ void D88Image::setSectorRange(std::int32_t first, std::int32_t last) {
     lastSector = last;
 }
 
-bool D88Image::seekTrack(std::int32_t track) {
+std::int64_t D88Image::trackStart(std::int32_t track) const {
     if (file == nullptr || track < 0 || track >= TRACK_COUNT) {
-        return false;
+        return -1;
     }
     // 0 marks an absent track; an offset outside the disk cannot be one.
     const std::int32_t trackOffset = trackOffsets[track];
     if (trackOffset <= 0 || trackOffset > diskSize) {
+        return -1;
+    }
+    // Up to 4 GiB - 2: both parts can reach INT32_MAX.
+    return static_cast<std::int64_t>(diskOffset) + trackOffset;
+}
+
+bool D88Image::indexTrack(std::int32_t track) {
+    const std::int64_t start = trackStart(track);
+    if (start < 0) {
         return false;
     }
-    return seekFromStart(file, static_cast<std::int64_t>(diskOffset) + trackOffset);
+    // Tracks of one disk may share their records (several table entries
+    // pointing at one offset): one walk serves them all.
+    if (!index.holds(start)) {
+        index.build(buffer, file, start);
+    }
+    return true;
+}
+
+SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {
+    SectorPlace place;
+    if (memo.recall(track, id, place) || !indexTrack(track)) {
+        return place;
+    }
+    const std::int32_t record = index.find(id);
+    if (record >= 0) {
+        place.dataOffset = index.dataOffset(record);
+        place.dataSize = index.dataSize(record);
+    }
+    memo.remember(track, id, place);
+    return place;
 }
 
 std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h,
                                   std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                   std::int32_t maxLen) {
-    if (!seekTrack(track)) {
+    if (trackStart(track) < 0) {
         return 0;
     }
-    std::uint8_t header[SECTOR_HEADER_SIZE];
-    for (std::int32_t i = 0;; ++i) {
-        if (readBytes(file, header, SECTOR_HEADER_SIZE) < SECTOR_HEADER_SIZE) {
-            return 0;
-        }
-        // Each record carries its own count; the one just read decides.
-        const std::int32_t sectorCount = static_cast<std::int32_t>(readLE16(header + SECTOR_COUNT_OFFSET));
-        const std::int32_t dataSize = static_cast<std::int32_t>(readLE16(header + SECTOR_DATA_SIZE_OFFSET));
-        if (sectorCount == 0) {
-            return 0;
-        }
-        if (header[SECTOR_C_OFFSET] == c && header[SECTOR_H_OFFSET] == h
-            && header[SECTOR_R_OFFSET] == r && header[SECTOR_N_OFFSET] == n) {
-            return readBytes(file, dest, dataSize < maxLen ? dataSize : maxLen);
-        }
-        if (!skipForward(file, dataSize) || i == sectorCount - 1) {
-            return 0;
-        }
+    // Header bytes hold 0 to 255: any other value matches no record.
+    constexpr std::int32_t BYTE_MAX = 0xFF;
+    if ((c | h | r | n) < 0 || (c | h | r | n) > BYTE_MAX) {
+        return 0;
     }
+    const SectorIdentity id = static_cast<SectorIdentity>(c) | (static_cast<SectorIdentity>(h) << 8)
+                              | (static_cast<SectorIdentity>(r) << 16) | (static_cast<SectorIdentity>(n) << 24);
+    const SectorPlace place = findSector(track, id);
+    if (place.dataSize < 0) {
+        return 0;
+    }
+    return buffer.read(file, place.dataOffset, dest, place.dataSize < maxLen ? place.dataSize : maxLen);
 }
 
 std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int32_t h,
@@ -171,22 +201,16 @@ std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int3
 }
 
 std::int32_t D88Image::readTrackIds(std::int32_t track, std::uint8_t* out, std::int32_t outLen) {
-    if (!seekTrack(track)) {
+    if (!indexTrack(track)) {
         return 0;
     }
-    std::int32_t stored = 0;
-    std::uint8_t header[SECTOR_HEADER_SIZE];
-    for (std::int32_t i = 0; i < outLen / 4; ++i) {
-        if (readBytes(file, header, SECTOR_HEADER_SIZE) < SECTOR_HEADER_SIZE) {
-            break;
-        }
-        std::memcpy(out + stored, header + SECTOR_C_OFFSET, 4);
-        stored += 4;
-        const std::int32_t sectorCount = static_cast<std::int32_t>(readLE16(header + SECTOR_COUNT_OFFSET));
-        // A count of 0 never matches i, so such a track is listed until out is full.
-        if (!skipForward(file, readLE16(header + SECTOR_DATA_SIZE_OFFSET)) || i == sectorCount - 1) {
-            break;
+    const std::int32_t wanted = outLen / 4;
+    const std::int32_t records = wanted < index.recordCount() ? wanted : index.recordCount();
+    for (std::int32_t i = 0; i < records; ++i) {
+        const SectorIdentity id = index.identity(i);
+        for (int k = 0; k < 4; ++k) {
+            out[4 * i + k] = static_cast<std::uint8_t>(id >> (8 * k));
         }
     }
-    return stored;
+    return records > 0 ? 4 * records : 0;
 }

@@ -8,6 +8,11 @@
 //
 // Calling order: open, getDiskCount, then for each disk selectDisk followed by
 // any mix of setSectorRange and reads; close (or destruction) at the end.
+//
+// Cost: a track is walked once, into an index, and lookups on it take
+// logarithmic time; the image is read through a fixed block. The index and
+// the block make the object about 1.3 MB large: give it static or heap
+// storage, not a small thread stack.
 #ifndef D88_D88_IMAGE_H
 #define D88_D88_IMAGE_H
 
@@ -15,6 +20,9 @@
 #include <cstdio>
 
 #include "d88/d88_format.h"
+#include "d88/read_buffer.h"
+#include "d88/sector_memo.h"
+#include "d88/track_index.h"
 
 class D88Image {
 public:
@@ -49,7 +57,8 @@ public:
     // Finds the first record of track index `track` whose identity is
     // (c, h, r, n) and copies at most maxLen of its data bytes to dest.
     // Returns the number of bytes copied; 0 when the sector is not found or
-    // the track is absent.
+    // the track is absent. Only the first MAX_TRACK_RECORDS records of a
+    // track are looked at.
     [[nodiscard]] std::int32_t readSector(std::int32_t track, std::int32_t c, std::int32_t h,
                                           std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                           std::int32_t maxLen);
@@ -65,7 +74,8 @@ public:
                                            std::int32_t length);
 
     // Stores the identities C, H, R, N of the records of `track`, four bytes
-    // each in file order, as many as fit in outLen. Returns the bytes stored.
+    // each in file order, as many as fit in outLen and at most
+    // MAX_TRACK_RECORDS. Returns the bytes stored.
     [[nodiscard]] std::int32_t readTrackIds(std::int32_t track, std::uint8_t* out,
                                             std::int32_t outLen);
 
@@ -94,9 +104,13 @@ public:
 
 private:
     void forgetSelection();
-    // Positions the file at the first record of `track`; false when the
-    // track is absent or cannot be reached.
-    bool seekTrack(std::int32_t track);
+    // The file offset of the first record of `track`, or -1 when the track
+    // is absent.
+    std::int64_t trackStart(std::int32_t track) const;
+    // Makes the index describe `track`, walking it when it does not yet;
+    // false when the track is absent.
+    bool indexTrack(std::int32_t track);
+    SectorPlace findSector(std::int32_t track, SectorIdentity id);
 
     std::FILE* file = nullptr;
     std::int32_t diskCount = 0;
@@ -108,6 +122,9 @@ private:
     std::int32_t trackOffsets[TRACK_COUNT] = {};
     std::int32_t mediaType = -1;
     char diskName[DISK_NAME_SIZE + 1] = {};
+    ReadBuffer buffer;
+    TrackIndex index;
+    SectorMemo memo;
 };
 
 #endif

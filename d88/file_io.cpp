@@ -24,11 +24,9 @@ bool seekFromStart(std::FILE* file, std::int64_t offset) {
     }
     // A stale error flag would make every later read look failed.
     std::clearerr(file);
-    return std::fseek(file, 0, SEEK_SET) == 0 && seekInSteps(file, offset);
-}
-
-bool skipForward(std::FILE* file, std::int64_t count) {
-    return count >= 0 && seekInSteps(file, count);
+    // One call for every offset a long holds; steps only beyond.
+    const long first = offset > LONG_MAX ? LONG_MAX : static_cast<long>(offset);
+    return std::fseek(file, first, SEEK_SET) == 0 && seekInSteps(file, offset - first);
 }
 
 std::int32_t readBytes(std::FILE* file, std::uint8_t* dest, std::int32_t count) {

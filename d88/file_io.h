@@ -11,9 +11,6 @@
 // refuses the move (a pipe) or the offset is negative.
 bool seekFromStart(std::FILE* file, std::int64_t offset);
 
-// Moves `count` (not negative) bytes forward from the current position.
-bool skipForward(std::FILE* file, std::int64_t count);
-
 // Reads up to `count` bytes; returns how many arrived.
 std::int32_t readBytes(std::FILE* file, std::uint8_t* dest, std::int32_t count);
 

@@ -50,6 +50,9 @@ bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int3
     if (out == nullptr) {
         return failOutput(name, "cannot create the file", errno);
     }
+    // The whole file goes out in one fwrite: a stdio buffer would only split
+    // it into more system calls.
+    std::setvbuf(out, nullptr, _IONBF, 0);
     errno = 0;
     const bool written = std::fwrite(transferBuffer + skip, 1, static_cast<std::size_t>(size), out)
                          == static_cast<std::size_t>(size);

@@ -1,0 +1,224 @@
+#include "bench/bench_images.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+namespace {
+
+constexpr int DISK_COUNT = 64;
+constexpr int LAST_TRACK = 163;
+constexpr int RECORD_LIMIT = 65535;
+constexpr int SECTORS_PER_TRACK = 5;
+constexpr int ENTRY_COUNT = 128;
+// The data area starts after the two directory sectors of track 1.
+constexpr int FIRST_DATA_POSITION = 1 * SECTORS_PER_TRACK + 3;
+
+void putLE16(Bytes& out, std::size_t at, unsigned value) {
+    out[at] = static_cast<std::uint8_t>(value);
+    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void putLE32(Bytes& out, std::size_t at, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+void appendRecord(Bytes& out, int c, int h, int r, int n, unsigned count, unsigned dataSize, const Bytes& data) {
+    const std::size_t at = out.size();
+    out.resize(at + 16, 0);
+    out[at] = static_cast<std::uint8_t>(c);
+    out[at + 1] = static_cast<std::uint8_t>(h);
+    out[at + 2] = static_cast<std::uint8_t>(r);
+    out[at + 3] = static_cast<std::uint8_t>(n);
+    putLE16(out, at + 4, count);
+    putLE16(out, at + 14, dataSize);
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+// The image builder holds a Sector object per record, too heavy for tracks
+// of 65,535 records: these disks take their tracks as finished bytes.
+struct RawDisk {
+    std::map<int, Bytes> tracks;
+    std::map<int, std::int32_t> trackOffsets;
+    std::optional<std::int32_t> diskSize;
+};
+
+Bytes assemble(const RawDisk& disk) {
+    Bytes out(688, 0);
+    for (const auto& [index, records] : disk.tracks) {
+        putLE32(out, 0x20 + 4 * index, static_cast<std::int32_t>(out.size()));
+        out.insert(out.end(), records.begin(), records.end());
+    }
+    for (const auto& [index, offset] : disk.trackOffsets) {
+        putLE32(out, 0x20 + 4 * index, offset);
+    }
+    putLE32(out, 0x1C, disk.diskSize.value_or(static_cast<std::int32_t>(out.size())));
+    return out;
+}
+
+Bytes recordsOf(const std::vector<Sector>& sectors) {
+    Bytes out;
+    for (const Sector& s : sectors) {
+        appendRecord(out, s.c, s.h, s.r, s.n, s.sectorCount.value_or(static_cast<unsigned>(sectors.size())),
+                     s.dataSize.value_or(static_cast<unsigned>(s.data.size())), s.data);
+    }
+    return out;
+}
+
+// Sector `position` of the five-to-a-track layout as (track, sector).
+int trackOf(int position) { return (position - 1) / SECTORS_PER_TRACK; }
+int sectorOf(int position) { return position - SECTORS_PER_TRACK * trackOf(position); }
+
+// A prefix and up to two numbers as two hex digits each ("F3F7F").
+std::string label(const char* prefix, int first, int second = -1) {
+    char text[16];
+    if (second < 0) {
+        std::snprintf(text, sizeof text, "%s%02X", prefix, first & 0xFF);
+    } else {
+        std::snprintf(text, sizeof text, "%s%02X%02X", prefix, first & 0xFF, second & 0xFF);
+    }
+    return text;
+}
+
+// 128 entries that split the data area (813 sectors) into runs of 6 or 7.
+std::vector<Bytes> coveringEntries(int disk) {
+    const int sectors = (LAST_TRACK + 1) * SECTORS_PER_TRACK - FIRST_DATA_POSITION + 1;
+    std::vector<Bytes> entries;
+    int position = FIRST_DATA_POSITION;
+    for (int k = 0; k < ENTRY_COUNT; ++k) {
+        const int length = sectors / ENTRY_COUNT + (k < sectors % ENTRY_COUNT ? 1 : 0);
+        const int last = position + length - 1;
+        entries.push_back(dirEntry(label("F", disk, k), trackOf(position), sectorOf(position),
+                                   trackOf(last), sectorOf(last)));
+        position = last + 1;
+    }
+    return entries;
+}
+
+Disk realisticDisk(int index) {
+    Disk disk;
+    disk.name = label("DISK", index);
+    disk.track(0, bootTrack(SIGNATURE_A)).track(1, directoryTrack(coveringEntries(index)));
+    for (int t = 2; t <= LAST_TRACK; ++t) {
+        disk.track(t, dataTrack(t));
+    }
+    return disk;
+}
+
+// `wanted` after enough records that match nothing to make 65,535.
+Bytes fillerFirst(int track, const std::vector<Sector>& wanted) {
+    Bytes out;
+    const int fillers = RECORD_LIMIT - static_cast<int>(wanted.size());
+    out.reserve(static_cast<std::size_t>(fillers) * 16 + wanted.size() * 1040);
+    for (int i = 0; i < fillers; ++i) {
+        // Size codes 4 and up: never the 3 that is asked for, and every
+        // identity different, so the index has real sorting to do.
+        appendRecord(out, track >> 1, track & 1, i & 0xFF, 4 + (i >> 8) % 252, RECORD_LIMIT, 0, {});
+    }
+    for (const Sector& s : wanted) {
+        appendRecord(out, s.c, s.h, s.r, s.n, RECORD_LIMIT, static_cast<unsigned>(s.data.size()), s.data);
+    }
+    return out;
+}
+
+RawDisk longRunsDisk() {
+    RawDisk disk;
+    disk.tracks[0] = recordsOf(bootTrack(SIGNATURE_A));
+    std::vector<Bytes> entries;
+    for (int k = 0; k < ENTRY_COUNT; ++k) {
+        entries.push_back(dirEntry(label("H", k), 1, 3, 255, 255));
+    }
+    disk.tracks[1] = fillerFirst(1, directoryTrack(entries));
+    for (int t = 2; t <= LAST_TRACK; ++t) {
+        disk.tracks[t] = fillerFirst(t, dataTrack(t));
+    }
+    return disk;
+}
+
+BenchImage longRuns() {
+    return {"hostile-a", "65,535 records a track, wanted sectors last, longest runs",
+            assemble(longRunsDisk())};
+}
+
+BenchImage repeatedLongRuns() {
+    Bytes image = assemble(longRunsDisk());
+    RawDisk back;
+    back.diskSize = -static_cast<std::int32_t>(image.size());
+    const Bytes second = assemble(back);
+    image.insert(image.end(), second.begin(), second.end());
+    return {"hostile-b", "disk a catalogued 32 times (sizes cancel out)", image};
+}
+
+BenchImage oneHugeTrack() {
+    std::vector<Sector> every = bootTrack(SIGNATURE_A);
+    for (const Sector& s : directoryTrack(coveringEntries(0))) {
+        every.push_back(s);
+    }
+    for (int t = 2; t <= LAST_TRACK; ++t) {
+        for (const Sector& s : dataTrack(t)) {
+            every.push_back(s);
+        }
+    }
+    RawDisk disk;
+    disk.tracks[0] = fillerFirst(0, every);
+    for (int t = 1; t < 164; ++t) {
+        disk.trackOffsets[t] = 688;
+    }
+    return {"hostile-c", "all 164 track entries point at one track of 65,535 records", assemble(disk)};
+}
+
+BenchImage duplicatedIdentity() {
+    RawDisk disk;
+    disk.tracks[0] = recordsOf(bootTrack(SIGNATURE_A));
+    for (int t = 1; t <= LAST_TRACK; ++t) {
+        const std::vector<Sector> five = t == 1 ? directoryTrack(coveringEntries(0)) : dataTrack(t);
+        Bytes out;
+        appendRecord(out, five[0].c, five[0].h, five[0].r, five[0].n, RECORD_LIMIT, 1024, five[0].data);
+        for (int i = 0; i < RECORD_LIMIT - 5; ++i) {
+            appendRecord(out, five[0].c, five[0].h, five[0].r, five[0].n, RECORD_LIMIT, 0, {});
+        }
+        for (int r = 1; r < 5; ++r) {
+            appendRecord(out, five[r].c, five[r].h, five[r].r, five[r].n, RECORD_LIMIT, 1024, five[r].data);
+        }
+        disk.tracks[t] = out;
+    }
+    return {"hostile-d", "65,535 records a track, 65,530 with one identity", assemble(disk)};
+}
+
+BenchImage oversizedRecords() {
+    std::vector<Disk> disks;
+    for (int i = 0; i < DISK_COUNT; ++i) {
+        Disk disk = realisticDisk(i);
+        for (int t = 2; t <= LAST_TRACK; ++t) {
+            for (Sector& s : disk.tracks[t]) {
+                s.dataSize = 0xFFFF;
+            }
+        }
+        disks.push_back(disk);
+    }
+    return {"hostile-e", "64 disks, every data record claims 65,535 bytes", buildImage(disks)};
+}
+
+}  // namespace
+
+BenchImage realisticImage() {
+    std::vector<Disk> disks;
+    for (int i = 0; i < DISK_COUNT; ++i) {
+        disks.push_back(realisticDisk(i));
+    }
+    return {"realistic", "64 full disks, 128 files each", buildImage(disks)};
+}
+
+BenchImage hostileImage(char which) {
+    switch (which) {
+    case 'a': return longRuns();
+    case 'b': return repeatedLongRuns();
+    case 'c': return oneHugeTrack();
+    case 'd': return duplicatedIdentity();
+    default: return oversizedRecords();
+    }
+}

@@ -1,0 +1,232 @@
+// d88bench: times d88extract on the images of bench_images.h, each run in a
+// fresh folder, against `tar -xf` of the files it leaves for the realistic
+// image, run in turns with the tool. Prints one table row per image and
+// whether the targets hold (exit status 0) or not (1).
+//
+//   d88bench [--tool PATH] [--work DIR] [--runs N] [--hostile-runs N]
+//
+// DIR (default /dev/shm, else the temporary folder) receives the images,
+// the archive and the run folders; all are removed at the end.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/bench_images.h"
+#include "bench/child_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double MAX_TAR_RATIO = 1.5;
+constexpr double MAX_HOSTILE_RATIO = 3.0;
+constexpr long MAX_RSS_KB = 8 * 1024;
+
+struct Options {
+    std::string tool = D88EXTRACT_PATH;
+    fs::path work;
+    int runs = 5;
+    int hostileRuns = 3;
+};
+
+struct Result {
+    std::string name;
+    std::string description;
+    std::size_t imageBytes = 0;
+    std::vector<ChildStats> runs;
+
+    // The run of median wall time stands for the image.
+    const ChildStats& median() const {
+        std::vector<const ChildStats*> sorted;
+        for (const ChildStats& run : runs) {
+            sorted.push_back(&run);
+        }
+        std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) { return a->seconds < b->seconds; });
+        return *sorted[sorted.size() / 2];
+    }
+    long peakRssKb() const {
+        long peak = 0;
+        for (const ChildStats& run : runs) {
+            peak = std::max(peak, run.maxRssKb);
+        }
+        return peak;
+    }
+    double nsPerByte() const {
+        const ChildStats& m = median();
+        return m.seconds * 1e9 / static_cast<double>(m.bytesRead + m.bytesWritten);
+    }
+};
+
+std::string findInPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const fs::path candidate = fs::path(folders.substr(start, end - start)) / program;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate.string();
+        }
+        start = end + 1;
+    }
+    throw std::runtime_error(program + " not found in PATH");
+}
+
+Options parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc) {
+            throw std::runtime_error("missing value after " + arg);
+        }
+        const std::string value = argv[++i];
+        if (arg == "--tool") {
+            options.tool = value;
+        } else if (arg == "--work") {
+            options.work = value;
+        } else if (arg == "--runs") {
+            options.runs = std::max(1, std::stoi(value));
+        } else if (arg == "--hostile-runs") {
+            options.hostileRuns = std::max(1, std::stoi(value));
+        } else {
+            throw std::runtime_error("unknown option " + arg);
+        }
+    }
+    if (options.work.empty()) {
+        options.work = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    }
+    return options;
+}
+
+// Runs `args` in a new empty folder, which is removed afterwards.
+ChildStats runFresh(const std::vector<std::string>& args, const fs::path& work, const std::string& expectOk) {
+    const fs::path folder = work / "run";
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    const ChildStats stats = runChild(args, folder.string());
+    fs::remove_all(folder);
+    if (stats.status != 0) {
+        throw std::runtime_error(expectOk + " exited with " + std::to_string(stats.status));
+    }
+    return stats;
+}
+
+double mb(std::uint64_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
+void printRow(const Result& r, double ratio, const char* ratioName) {
+    const ChildStats& m = r.median();
+    std::printf("| %-10s | %8.1f | %8.3f | %9.1f | %9.1f | %6.2f | %6.3f | %5.2f %s |\n", r.name.c_str(),
+                mb(r.imageBytes), m.seconds, mb(m.bytesRead), mb(m.bytesWritten),
+                static_cast<double>(r.peakRssKb()) / 1024.0, r.nsPerByte(), ratio, ratioName);
+    std::fflush(stdout);
+}
+
+// The realistic image and the tar baseline, in turns.
+std::pair<Result, Result> realisticAndTar(const Options& options, const fs::path& work) {
+    BenchImage image = realisticImage();
+    const fs::path imagePath = work / "realistic.d88";
+    writeFile(imagePath, image.bytes);
+
+    // The archive holds exactly what the tool leaves.
+    const fs::path extracted = work / "extracted";
+    fs::create_directory(extracted);
+    if (runChild({options.tool, imagePath.string()}, extracted.string()).status != 0) {
+        throw std::runtime_error("d88extract failed on the realistic image");
+    }
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(extracted)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    const fs::path list = work / "files.txt";
+    {
+        std::ofstream out(list);
+        for (const std::string& name : names) {
+            out << name << '\n';
+        }
+    }
+    const std::string tar = findInPath("tar");
+    const fs::path archive = work / "realistic.tar";
+    if (runChild({tar, "-cf", archive.string(), "-T", list.string()}, extracted.string()).status != 0) {
+        throw std::runtime_error("tar -cf failed");
+    }
+    fs::remove_all(extracted);
+
+    Result tool{image.name, image.description, image.bytes.size(), {}};
+    Result baseline{"tar -xf", std::to_string(names.size()) + " files", fs::file_size(archive), {}};
+    image.bytes.clear();
+    image.bytes.shrink_to_fit();
+    for (int i = 0; i < options.runs; ++i) {
+        tool.runs.push_back(runFresh({options.tool, imagePath.string()}, work, "d88extract"));
+        baseline.runs.push_back(runFresh({tar, "-xf", archive.string()}, work, "tar -xf"));
+    }
+    fs::remove(imagePath);
+    fs::remove(archive);
+    fs::remove(list);
+    return {tool, baseline};
+}
+
+Result hostile(char which, const Options& options, const fs::path& work) {
+    BenchImage image = hostileImage(which);
+    const fs::path imagePath = work / (image.name + ".d88");
+    writeFile(imagePath, image.bytes);
+    Result result{image.name, image.description, image.bytes.size(), {}};
+    image.bytes.clear();
+    image.bytes.shrink_to_fit();
+    for (int i = 0; i < options.hostileRuns; ++i) {
+        result.runs.push_back(runFresh({options.tool, imagePath.string()}, work, "d88extract on " + result.name));
+    }
+    fs::remove(imagePath);
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Options options = parse(argc, argv);
+        std::string pattern = (options.work / "d88bench.XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a folder in " + options.work.string());
+        }
+        const fs::path work = pattern;
+        std::printf("tool %s, work folder %s, median of %d runs (realistic, tar) and %d (hostile)\n\n",
+                    options.tool.c_str(), work.c_str(), options.runs, options.hostileRuns);
+        std::printf("| image      | image MB | wall s   | read MB   | written MB | RSS MB | ns/B   | ratio |\n");
+        std::printf("|------------|---------:|---------:|----------:|-----------:|-------:|-------:|------:|\n");
+
+        const auto [realistic, tar] = realisticAndTar(options, work);
+        const double tarRatio = realistic.median().seconds / tar.median().seconds;
+        printRow(tar, 1.0, "");
+        printRow(realistic, tarRatio, "x tar");
+        bool targetsHold = tarRatio <= MAX_TAR_RATIO && realistic.peakRssKb() < MAX_RSS_KB;
+        std::vector<Result> hostiles;
+        for (char which = 'a'; which <= 'e'; ++which) {
+            const Result result = hostile(which, options, work);
+            const double ratio = result.nsPerByte() / realistic.nsPerByte();
+            printRow(result, ratio, "x realistic/B");
+            targetsHold = targetsHold && ratio <= MAX_HOSTILE_RATIO && result.peakRssKb() < MAX_RSS_KB;
+            hostiles.push_back(result);
+        }
+        fs::remove_all(work);
+
+        std::printf("\nimages:\n");
+        std::printf("  %-10s %s\n", realistic.name.c_str(), realistic.description.c_str());
+        for (const Result& r : hostiles) {
+            std::printf("  %-10s %s\n", r.name.c_str(), r.description.c_str());
+        }
+        std::printf("\ntargets (realistic <= %.1fx tar, hostile <= %.0fx realistic per byte moved, RSS < 8 MB): %s\n",
+                    MAX_TAR_RATIO, MAX_HOSTILE_RATIO, targetsHold ? "hold" : "MISSED");
+        return targetsHold ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "d88bench: %s\n", e.what());
+        return 2;
+    }
+}

@@ -1,0 +1,78 @@
+#include "d88/read_buffer.h"
+
+#include <cstring>
+
+#include "d88/file_io.h"
+
+void ReadBuffer::forget() {
+    start = 0;
+    length = 0;
+    position = -1;
+}
+
+bool ReadBuffer::holds(std::int64_t offset, std::int32_t count) const {
+    return offset >= start && offset - start <= length - count;
+}
+
+bool ReadBuffer::goesOn(std::int64_t offset) const {
+    return offset >= start && offset - start <= static_cast<std::int64_t>(length) + READ_PROBE_SIZE;
+}
+
+std::int32_t ReadBuffer::fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest,
+                               std::int32_t count) {
+    if (position != offset && !seekFromStart(file, offset)) {
+        position = -1;
+        return 0;
+    }
+    const std::int32_t got = readBytes(file, dest, count);
+    // A short read leaves the end-of-file or error flag set: the next fetch
+    // must seek, which clears it.
+    position = got == count ? offset + got : -1;
+    return got;
+}
+
+void ReadBuffer::load(std::FILE* file, std::int64_t from, std::int32_t size) {
+    start = from;
+    length = fetch(file, from, bytes, size);
+}
+
+const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::int32_t count,
+                                     std::int64_t keepFrom) {
+    if (count < 0 || count > READ_PROBE_SIZE) {
+        return nullptr;
+    }
+    if (!holds(offset, count)) {
+        if (!goesOn(offset)) {
+            // Reading jumped: it may well jump again.
+            load(file, offset, READ_PROBE_SIZE);
+        } else if (keepFrom <= offset && offset - keepFrom <= READ_BUFFER_SIZE / 2) {
+            load(file, keepFrom, READ_BUFFER_SIZE);
+        } else {
+            load(file, offset, READ_BUFFER_SIZE);
+        }
+        if (!holds(offset, count)) {
+            return nullptr;
+        }
+    }
+    return bytes + (offset - start);
+}
+
+std::int32_t ReadBuffer::read(std::FILE* file, std::int64_t offset, std::uint8_t* dest,
+                              std::int32_t count) {
+    if (count <= 0) {
+        return 0;
+    }
+    if (!holds(offset, count) && goesOn(offset) && count <= READ_BUFFER_SIZE / 2) {
+        load(file, offset, READ_BUFFER_SIZE);
+        // At the end of the file the block holds what there is.
+        if (length < count) {
+            std::memcpy(dest, bytes, static_cast<std::size_t>(length));
+            return length;
+        }
+    }
+    if (holds(offset, count)) {
+        std::memcpy(dest, bytes + (offset - start), static_cast<std::size_t>(count));
+        return count;
+    }
+    return fetch(file, offset, dest, count);
+}

@@ -1,0 +1,51 @@
+// ReadBuffer: reads an image file through one fixed block, so that walking
+// the 16-byte record headers of a track costs one system call per block, not
+// one per header.
+#ifndef D88_READ_BUFFER_H
+#define D88_READ_BUFFER_H
+
+#include <cstdint>
+#include <cstdio>
+
+// Large enough to hold a dozen ordinary tracks at once.
+inline constexpr std::int32_t READ_BUFFER_SIZE = 64 * 1024;
+// What is loaded where reading does not go on from the block: records whose
+// data sizes leap ahead would otherwise cost a whole block per 16-byte
+// header.
+inline constexpr std::int32_t READ_PROBE_SIZE = 4 * 1024;
+
+class ReadBuffer {
+public:
+    // Drops the buffered bytes and what is known of the file position; call
+    // whenever the file may have changed or been moved by someone else.
+    void forget();
+
+    // Points at `count` (at most READ_PROBE_SIZE) bytes of `file` starting
+    // at `offset`; null when the file does not deliver them all. When they
+    // are not buffered, a whole block is loaded if `offset` goes on from the
+    // block, otherwise READ_PROBE_SIZE bytes. A whole block starts at
+    // `keepFrom` (at or before `offset`) when the bytes from there fit in
+    // half a block, so that a short track stays in one piece.
+    const std::uint8_t* view(std::FILE* file, std::int64_t offset, std::int32_t count, std::int64_t keepFrom);
+
+    // Copies up to `count` bytes starting at `offset` to dest: from the block
+    // when they are in it or go on from it, otherwise straight from the file.
+    // Returns how many arrived.
+    std::int32_t read(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
+
+private:
+    // Reads from the file itself, seeking only when it stands elsewhere.
+    std::int32_t fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
+    void load(std::FILE* file, std::int64_t from, std::int32_t size);
+    bool holds(std::int64_t offset, std::int32_t count) const;
+    // Whether `offset` lies in the block or at most a probe past its end.
+    bool goesOn(std::int64_t offset) const;
+
+    std::uint8_t bytes[READ_BUFFER_SIZE];
+    std::int64_t start = 0;
+    std::int32_t length = 0;
+    // Where the next fread would start; -1 when not known.
+    std::int64_t position = -1;
+};
+
+#endif

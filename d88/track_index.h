@@ -1,0 +1,57 @@
+// TrackIndex: the records of one track, found by a single sequential walk and
+// then looked up by identity in logarithmic time.
+//
+// The walk is the one every lookup used to repeat: from the first record,
+// each header's sector count and data size decide where it goes next. It
+// ends at a header that cannot be read whole, after the record whose
+// position equals its own count minus one, or after MAX_TRACK_RECORDS
+// records, the most a 16-bit sector count can describe.
+#ifndef D88_TRACK_INDEX_H
+#define D88_TRACK_INDEX_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "d88/read_buffer.h"
+
+inline constexpr std::int32_t MAX_TRACK_RECORDS = 65535;
+
+// C, H, R and N of a record in one number, C in the low byte: the order in
+// which they are stored in the header and in readTrackIds output.
+using SectorIdentity = std::uint32_t;
+
+class TrackIndex {
+public:
+    void forget() { trackStart = -1; }
+    // Whether the index describes the track whose first record is at `start`.
+    bool holds(std::int64_t start) const { return trackStart == start; }
+
+    void build(ReadBuffer& buffer, std::FILE* file, std::int64_t start);
+
+    std::int32_t recordCount() const { return count; }
+    SectorIdentity identity(std::int32_t record) const { return identities[record]; }
+    std::int64_t dataOffset(std::int32_t record) const { return dataOffsets[record]; }
+    std::int32_t dataSize(std::int32_t record) const { return dataSizes[record]; }
+
+    // The first record carrying `id` that a lookup may return, or -1. A
+    // record with a sector count of 0 ends every lookup before it matches,
+    // so neither it nor any record after it is found.
+    std::int32_t find(SectorIdentity id) const;
+
+private:
+    // Orders the findable records by identity, keeping file order among
+    // equal ones, so the first of duplicates comes first.
+    void sortFindable();
+
+    std::int64_t trackStart = -1;
+    std::int32_t count = 0;
+    std::int32_t findable = 0;
+    SectorIdentity identities[MAX_TRACK_RECORDS];
+    std::int64_t dataOffsets[MAX_TRACK_RECORDS];
+    std::uint16_t dataSizes[MAX_TRACK_RECORDS];
+    // Record numbers (below 65535, so 16 bits hold them) sorted by identity.
+    std::uint16_t order[MAX_TRACK_RECORDS];
+    std::uint16_t sortScratch[MAX_TRACK_RECORDS];
+};
+
+#endif

@@ -1,0 +1,59 @@
+// Runs the whole extraction walk of d88extract on arbitrary bytes, inside a
+// scratch folder that is emptied after every input. Run it with
+// -close_fd_mask=3: the listing and the tool's diagnostics are not wanted.
+// It works in its scratch folder, so corpus paths must be absolute.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "tool/extract_main.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path scratch;
+
+// Output files of one input must not stand in the way of the next.
+void emptyWorkFolder() {
+    std::error_code ignored;
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratch / "work", ignored)) {
+        fs::remove_all(entry.path(), ignored);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // TMPDIR decides where: a crafted image can ask for gigabytes of output,
+    // each file replaced by the next input's.
+    scratch = fs::temp_directory_path() / ("d88_extract_fuzz." + std::to_string(::getpid()));
+    fs::create_directories(scratch / "work");
+    if (::chdir((scratch / "work").c_str()) != 0) {
+        std::abort();
+    }
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string image = (scratch / "image.d88").string();
+    std::FILE* file = std::fopen(image.c_str(), "wb");
+    if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
+        std::abort();
+    }
+    char program[] = "d88extract";
+    std::string imageArgument = image;
+    char* argv[] = {program, imageArgument.data(), nullptr};
+    (void)extractMain(2, argv);
+    emptyWorkFolder();
+    return 0;
+}
