@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "d88/d88_image.h"
-#include "fuzz/reference_reader.h"
+#include "tests/reference_reader.h"
 
 namespace {
 

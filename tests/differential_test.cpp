@@ -84,10 +84,13 @@ TEST(Differential, TheReaderAgreesWithTheNaiveWalkOnDamagedImages) {
         const Bytes bytes = images.image();
         writeFile(scratch.image(), bytes);
         ReferenceReader reference(bytes);
+        reference.open();
         ASSERT_TRUE(reader.open(scratch.image().string().c_str()));
-        ASSERT_EQ(reader.getDiskCount(), reference.diskCount()) << "round " << round;
-        for (int disk = -1; disk <= reference.diskCount(); ++disk) {
+        ASSERT_EQ(reader.getDiskCount(), reference.getDiskCount()) << "round " << round;
+        for (int disk = -1; disk <= reference.getDiskCount(); ++disk) {
             ASSERT_EQ(reader.selectDisk(disk), reference.selectDisk(disk)) << "round " << round;
+            ASSERT_EQ(reader.getDiskName(), reference.getDiskName());
+            ASSERT_EQ(reader.getMediaType(), reference.getMediaType());
             for (int query = 0; query < 40; ++query) {
                 const int first = images.pick(0, 2);
                 const int last = images.pick(1, 6);

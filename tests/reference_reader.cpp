@@ -5,84 +5,120 @@
 
 namespace {
 
-// The most records a 16-bit sector count can describe: no walk goes further.
-constexpr int RECORD_LIMIT = 65535;
-
-std::int32_t le32(const Bytes& b, std::int64_t at) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8)
-                                     | (static_cast<std::uint32_t>(b[at + 2]) << 16)
-                                     | (static_cast<std::uint32_t>(b[at + 3]) << 24));
-}
-
-int le16(const Bytes& b, std::int64_t at) { return b[at] | (b[at + 1] << 8); }
+constexpr std::int64_t HEADER = 688;
+constexpr std::int64_t RECORD_HEADER = 16;
+constexpr std::int32_t RECORD_LIMIT = 65535;
 
 }  // namespace
 
-ReferenceReader::ReferenceReader(Bytes image) : file(std::move(image)) {
+bool ReferenceReader::has(std::int64_t offset, std::int64_t count) const {
+    return offset >= 0 && offset + count <= static_cast<std::int64_t>(bytes.size());
+}
+
+unsigned ReferenceReader::le16(std::int64_t offset) const {
+    return bytes[offset] | (bytes[offset + 1] << 8);
+}
+
+std::int32_t ReferenceReader::le32(std::int64_t offset) const {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(le16(offset))
+                                     | (static_cast<std::uint32_t>(le16(offset + 2)) << 16));
+}
+
+void ReferenceReader::open() {
+    close();
+    isOpen = true;
     std::int64_t offset = 0;
-    while (count < 64 && offset >= 0 && offset <= INT32_MAX && available(offset, 688) == 688) {
-        diskOffsets[count++] = offset;
-        offset += le32(file, offset + 0x1C);
+    while (diskCount < 64 && has(offset, HEADER)) {
+        diskOffsets.push_back(offset);
+        offset += le32(offset + 0x1C);
+        ++diskCount;
+        if (offset < 0 || offset > INT32_MAX) {
+            break;
+        }
     }
 }
 
-std::int64_t ReferenceReader::available(std::int64_t at, std::int64_t length) const {
-    const auto size = static_cast<std::int64_t>(file.size());
-    return at >= size ? 0 : std::min(length, size - at);
+void ReferenceReader::close() {
+    isOpen = false;
+    diskCount = 0;
+    diskOffsets.clear();
+    forgetSelection();
+    std::fill(std::begin(trackOffsets), std::end(trackOffsets), 0);
 }
 
-bool ReferenceReader::selectDisk(int index) {
+void ReferenceReader::forgetSelection() {
     diskOffset = -1;
     diskSize = 0;
-    if (index < 0 || index >= count) {
+    mediaType = -1;
+    diskName.clear();
+}
+
+bool ReferenceReader::selectDisk(std::int32_t index) {
+    if (!isOpen) {
+        return false;
+    }
+    forgetSelection();
+    if (index < 0 || index >= diskCount || !has(diskOffsets[index], HEADER)) {
         return false;
     }
     diskOffset = diskOffsets[index];
-    diskSize = le32(file, diskOffset + 0x1C);
-    for (int t = 0; t < 164; ++t) {
-        trackOffsets[t] = le32(file, diskOffset + 0x20 + 4 * t);
+    for (int k = 0; k < 164; ++k) {
+        trackOffsets[k] = le32(diskOffset + 0x20 + 4 * k);
+    }
+    mediaType = bytes[diskOffset + 0x1B];
+    diskSize = le32(diskOffset + 0x1C);
+    for (int k = 0; k < 16 && bytes[diskOffset + k] != 0; ++k) {
+        diskName.push_back(static_cast<char>(bytes[diskOffset + k]));
     }
     return true;
 }
 
-std::int64_t ReferenceReader::trackStart(int track) const {
-    if (track < 0 || track >= 164 || trackOffsets[track] <= 0 || trackOffsets[track] > diskSize) {
+std::int64_t ReferenceReader::trackStart(std::int32_t track) const {
+    if (!isOpen || track < 0 || track >= 164 || trackOffsets[track] <= 0 || trackOffsets[track] > diskSize) {
         return -1;
     }
     return diskOffset + trackOffsets[track];
 }
 
-std::int32_t ReferenceReader::readSector(int track, int c, int h, int r, int n, std::uint8_t* dest,
+std::int32_t ReferenceReader::readSector(std::int32_t track, std::int32_t c, std::int32_t h,
+                                         std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                          std::int32_t maxLen) const {
-    std::int64_t at = trackStart(track);
-    if (at < 0) {
+    std::int64_t position = trackStart(track);
+    if (position < 0) {
         return 0;
     }
-    for (int i = 0; i < RECORD_LIMIT && available(at, 16) == 16; ++i) {
-        const int sectorCount = le16(file, at + 4);
-        const int dataSize = le16(file, at + 14);
-        if (sectorCount == 0) {
+    for (std::int32_t i = 0; i < RECORD_LIMIT; ++i) {
+        if (!has(position, RECORD_HEADER)) {
             return 0;
         }
-        if (file[at] == c && file[at + 1] == h && file[at + 2] == r && file[at + 3] == n) {
-            const auto got = static_cast<std::int32_t>(available(at + 16, std::min(dataSize, maxLen)));
-            std::memcpy(dest, file.data() + at + 16, static_cast<std::size_t>(std::max(got, 0)));
-            return std::max(got, 0);
-        }
-        if (i == sectorCount - 1) {
+        const std::int32_t count = static_cast<std::int32_t>(le16(position + 4));
+        const std::int32_t size = static_cast<std::int32_t>(le16(position + 14));
+        if (count == 0) {
             return 0;
         }
-        at += 16 + dataSize;
+        if (bytes[position] == c && bytes[position + 1] == h && bytes[position + 2] == r
+            && bytes[position + 3] == n) {
+            const std::int64_t data = position + RECORD_HEADER;
+            const std::int64_t available = static_cast<std::int64_t>(bytes.size()) - data;
+            const std::int64_t copied = std::max<std::int64_t>(0, std::min<std::int64_t>({size, maxLen, available}));
+            std::memcpy(dest, bytes.data() + data, static_cast<std::size_t>(copied));
+            return static_cast<std::int32_t>(copied);
+        }
+        position += RECORD_HEADER + size;
+        if (i == count - 1) {
+            return 0;
+        }
     }
     return 0;
 }
 
-std::int32_t ReferenceReader::readSectors(int track, int c, int h, int r, int n, std::uint8_t* dest,
+std::int32_t ReferenceReader::readSectors(std::int32_t track, std::int32_t c, std::int32_t h,
+                                          std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                           std::int32_t length) const {
     if (n < 0 || n > 23) {
         return 0;
     }
-    std::int32_t unit = 128 << n;
+    std::int32_t unit = std::int32_t{128} << n;
     std::int32_t done = 0;
     while (done < length) {
         unit = std::min(unit, length - done);
@@ -91,30 +127,38 @@ std::int32_t ReferenceReader::readSectors(int track, int c, int h, int r, int n,
         }
         done += unit;
         if (r == lastSector) {
-            ++track;
-            c += h == 0 ? 0 : 1;
-            h = h == 0 ? 1 : 0;
+            track += 1;
+            if (h == 0) {
+                h = 1;
+            } else {
+                h = 0;
+                c += 1;
+            }
             r = firstSector;
         } else {
-            ++r;
+            r += 1;
         }
     }
     return done;
 }
 
-std::int32_t ReferenceReader::readTrackIds(int track, std::uint8_t* out, std::int32_t outLen) const {
-    std::int64_t at = trackStart(track);
-    if (at < 0) {
+std::int32_t ReferenceReader::readTrackIds(std::int32_t track, std::uint8_t* out, std::int32_t outLen) const {
+    std::int64_t position = trackStart(track);
+    if (position < 0) {
         return 0;
     }
     std::int32_t stored = 0;
-    for (int i = 0; i < RECORD_LIMIT && stored + 4 <= outLen && available(at, 16) == 16; ++i) {
-        std::memcpy(out + stored, file.data() + at, 4);
-        stored += 4;
-        if (i == le16(file, at + 4) - 1) {
+    for (std::int32_t i = 0; i < outLen / 4 && i < RECORD_LIMIT; ++i) {
+        if (!has(position, RECORD_HEADER)) {
             break;
         }
-        at += 16 + le16(file, at + 14);
+        std::memcpy(out + stored, bytes.data() + position, 4);
+        stored += 4;
+        const std::int32_t count = static_cast<std::int32_t>(le16(position + 4));
+        position += RECORD_HEADER + le16(position + 14);
+        if (i == count - 1) {
+            break;
+        }
     }
     return stored;
 }
