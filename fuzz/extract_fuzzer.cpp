@@ -1,5 +1,5 @@
-// Runs the whole extraction walk of d88extract on arbitrary bytes, inside a
-// scratch folder that is emptied after every input. Run it with
+// Runs the whole extraction walk of d88extract, then the page of d88info, on
+// arbitrary bytes, inside a scratch folder that is emptied after every input. Run it with
 // -close_fd_mask=3: the listing and the tool's diagnostics are not wanted.
 // It works in its scratch folder, so corpus paths must be absolute.
 #include <unistd.h>
@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "tool/extract_main.h"
+#include "tool/info_main.h"
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string imageArgument = image;
     char* argv[] = {program, imageArgument.data(), nullptr};
     (void)extractMain(2, argv);
+    char infoProgram[] = "d88info";
+    char* infoArgv[] = {infoProgram, imageArgument.data(), nullptr};
+    (void)infoMain(2, infoArgv);
     emptyWorkFolder();
     return 0;
 }
