@@ -77,7 +77,7 @@ private:
 TEST(Differential, TheReaderAgreesWithTheNaiveWalkOnDamagedImages) {
     RandomImages images(20261208);
     Scratch scratch;
-    D88Image reader;
+    static D88Image reader;  // too large for a thread stack
     Bytes got(4096);
     Bytes want(4096);
     for (int round = 0; round < 300; ++round) {
