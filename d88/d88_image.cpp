@@ -49,6 +49,7 @@ bool D88Image::open(const char* path) {
     }
     // The catalogue moved the file behind the buffer's back.
     buffer.forget();
+    headers.forget();
     return true;
 }
 
@@ -59,6 +60,7 @@ bool D88Image::close() {
     }
     diskCount = 0;
     forgetSelection();
+    headers.forget();
     // A later open must not read through this disk's track table.
     std::memset(trackOffsets, 0, sizeof trackOffsets);
     return true;
@@ -128,7 +130,7 @@ bool D88Image::indexTrack(std::int32_t track) {
     // Tracks of one disk may share their records (several table entries
     // pointing at one offset): one walk serves them all.
     if (!index.holds(start)) {
-        index.build(buffer, file, start);
+        index.build(buffer, file, start, &headers);
     }
     return true;
 }

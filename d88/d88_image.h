@@ -10,9 +10,9 @@
 // any mix of setSectorRange and reads; close (or destruction) at the end.
 //
 // Cost: a track is walked once, into an index, and lookups on it take
-// logarithmic time; the image is read through a fixed block. The index and
-// the block make the object about 1.3 MB large: give it static or heap
-// storage, not a small thread stack.
+// logarithmic time; the image is read through a fixed block. The index, the
+// block and a cache of far-off headers make the object about 4 MB large:
+// give it static or heap storage, not a small thread stack.
 #ifndef D88_D88_IMAGE_H
 #define D88_D88_IMAGE_H
 
@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "d88/d88_format.h"
+#include "d88/header_cache.h"
 #include "d88/read_buffer.h"
 #include "d88/sector_memo.h"
 #include "d88/track_index.h"
@@ -125,6 +126,8 @@ private:
     ReadBuffer buffer;
     TrackIndex index;
     SectorMemo memo;
+    // Kept across selectDisk: the file does not change while it is open.
+    HeaderCache headers;
 };
 
 #endif

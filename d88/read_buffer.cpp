@@ -44,7 +44,7 @@ const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::
     if (!holds(offset, count)) {
         if (!goesOn(offset)) {
             // Reading jumped: it may well jump again.
-            load(file, offset, READ_PROBE_SIZE);
+            load(file, offset, count > READ_JUMP_SIZE ? count : READ_JUMP_SIZE);
         } else if (keepFrom <= offset && offset - keepFrom <= READ_BUFFER_SIZE / 2) {
             load(file, keepFrom, READ_BUFFER_SIZE);
         } else {
