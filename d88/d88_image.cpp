@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "d88/file_io.h"
+#include "d88/header_sweep.h"
 
 D88Image::~D88Image() { close(); }
 
@@ -72,6 +73,8 @@ void D88Image::forgetSelection() {
     buffer.forget();
     index.forget();
     memo.forget();
+    headers.resetMisses();
+    swept = false;
     diskOffset = -1;
     mediaType = -1;
     diskSize = 0;
@@ -131,8 +134,28 @@ bool D88Image::indexTrack(std::int32_t track) {
     // pointing at one offset): one walk serves them all.
     if (!index.holds(start)) {
         index.build(buffer, file, start, &headers);
+        if (!swept && headers.misses() > SWEEP_AFTER_MISSES) {
+            sweepTracks();
+        }
     }
     return true;
+}
+
+void D88Image::sweepTracks() {
+    swept = true;
+    std::int64_t starts[TRACK_COUNT];
+    std::int32_t count = 0;
+    for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
+        const std::int64_t start = trackStart(track);
+        bool known = start < 0;
+        for (std::int32_t k = 0; k < count && !known; ++k) {
+            known = starts[k] == start;
+        }
+        if (!known) {
+            starts[count++] = start;
+        }
+    }
+    sweepHeaders(buffer, file, starts, count, headers);
 }
 
 SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {

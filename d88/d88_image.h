@@ -25,6 +25,10 @@
 #include "d88/sector_memo.h"
 #include "d88/track_index.h"
 
+// More headers than a disk has tracks missed the cache: walks of the
+// selected disk leap, and are cheaper swept together than each on its own.
+inline constexpr std::int32_t SWEEP_AFTER_MISSES = 32;
+
 class D88Image {
 public:
     D88Image() = default;
@@ -112,6 +116,9 @@ private:
     // false when the track is absent.
     bool indexTrack(std::int32_t track);
     SectorPlace findSector(std::int32_t track, SectorIdentity id);
+    // Walks every track of the selected disk together into the header
+    // cache, once walks have been seen to leap about.
+    void sweepTracks();
 
     std::FILE* file = nullptr;
     std::int32_t diskCount = 0;
@@ -128,6 +135,8 @@ private:
     SectorMemo memo;
     // Kept across selectDisk: the file does not change while it is open.
     HeaderCache headers;
+    // Whether the selected disk's tracks were swept into `headers`.
+    bool swept = false;
 };
 
 #endif

@@ -76,3 +76,11 @@ std::int32_t ReadBuffer::read(std::FILE* file, std::int64_t offset, std::uint8_t
     }
     return fetch(file, offset, dest, count);
 }
+
+const std::uint8_t* ReadBuffer::block(std::FILE* file, std::int64_t offset, std::int32_t& length) {
+    if (start != offset || this->length < READ_BUFFER_SIZE) {
+        load(file, offset, READ_BUFFER_SIZE);
+    }
+    length = this->length;
+    return bytes;
+}

@@ -36,6 +36,10 @@ public:
     // Returns how many arrived.
     std::int32_t read(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
 
+    // Loads a whole block from `offset`: its bytes, `length` of them (fewer
+    // at the end of the file).
+    const std::uint8_t* block(std::FILE* file, std::int64_t offset, std::int32_t& length);
+
     // Whether a view of `count` bytes at `offset` would jump: neither held
     // in the block nor going on from it.
     bool jumps(std::int64_t offset, std::int32_t count) const { return !holds(offset, count) && !goesOn(offset); }

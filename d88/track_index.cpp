@@ -40,7 +40,7 @@ void TrackIndex::build(ReadBuffer& buffer, std::FILE* file, std::int64_t start, 
     // 64-bit: 65535 records of 65551 bytes reach past 4 GiB from the start.
     std::int64_t position = start;
     while (count < MAX_TRACK_RECORDS) {
-        HeaderFields fields;
+        HeaderFields fields{};
         if (!readHeader(buffer, file, position, start, cache, fields)) {
             break;
         }
