@@ -23,7 +23,13 @@ void sweepHeaders(ReadBuffer& buffer, std::FILE* file, const std::int64_t* start
         cursors[k].position = starts[k];
     }
     std::int32_t budget = SWEEP_HEADER_BUDGET;
-    while (budget > 0) {
+    std::int32_t visits = 0;
+    std::int32_t blocks = 0;
+    while (budget > 0 && visits < SWEEP_VISIT_LIMIT) {
+        const std::int32_t found = SWEEP_HEADER_BUDGET - budget;
+        if (blocks >= SWEEP_TRIAL_BLOCKS && found < SWEEP_HEADERS_PER_BLOCK * blocks) {
+            return;
+        }
         // The block starts at the hindmost cursor: every cursor only moves
         // forward, so the blocks do too.
         std::int64_t from = -1;
@@ -37,11 +43,13 @@ void sweepHeaders(ReadBuffer& buffer, std::FILE* file, const std::int64_t* start
         }
         std::int32_t length = 0;
         const std::uint8_t* bytes = buffer.block(file, from, length);
+        ++blocks;
         const std::int64_t end = from + length;
-        for (std::int32_t k = 0; k < count && budget > 0; ++k) {
+        for (std::int32_t k = 0; k < count; ++k) {
             Cursor& cursor = cursors[k];
             while (!cursor.done && cursor.position >= from && cursor.position + SECTOR_HEADER_SIZE <= end
-                   && budget > 0) {
+                   && budget > 0 && visits < SWEEP_VISIT_LIMIT) {
+                ++visits;
                 const std::uint8_t* header = bytes + (cursor.position - from);
                 HeaderFields fields{};
                 fields.identity = static_cast<std::uint32_t>(readLE32(header + SECTOR_C_OFFSET));

@@ -21,6 +21,16 @@
 // displace those remembered first.
 inline constexpr std::int32_t SWEEP_HEADER_BUDGET = HEADER_CACHE_ENTRIES / 4 * 3;
 
+// A sweep is cut short where it stops paying for itself: after more than
+// this many headers visited (walks that have met visit theirs again)...
+inline constexpr std::int32_t SWEEP_VISIT_LIMIT = 2 * HEADER_CACHE_ENTRIES;
+// ...or, after the first SWEEP_TRIAL_BLOCKS blocks, once it has found fewer
+// new headers than SWEEP_HEADERS_PER_BLOCK per block read: a few cursors
+// leaping through a long file would read all of it for a handful of
+// headers, each cheaper read on its own.
+inline constexpr std::int32_t SWEEP_TRIAL_BLOCKS = 16;
+inline constexpr std::int32_t SWEEP_HEADERS_PER_BLOCK = 8;
+
 // `starts` holds `count` (at most TRACK_COUNT) offsets of first records.
 void sweepHeaders(ReadBuffer& buffer, std::FILE* file, const std::int64_t* starts, std::int32_t count,
                   HeaderCache& cache);
