@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "d88/file_io.h"
+#include "d88/header_sweep.h"
 
 D88Image::~D88Image() { close(); }
 
@@ -49,6 +50,7 @@ bool D88Image::open(const char* path) {
     }
     // The catalogue moved the file behind the buffer's back.
     buffer.forget();
+    headers.forget();
     return true;
 }
 
@@ -59,6 +61,7 @@ bool D88Image::close() {
     }
     diskCount = 0;
     forgetSelection();
+    headers.forget();
     // A later open must not read through this disk's track table.
     std::memset(trackOffsets, 0, sizeof trackOffsets);
     return true;
@@ -70,6 +73,8 @@ void D88Image::forgetSelection() {
     buffer.forget();
     index.forget();
     memo.forget();
+    headers.resetMisses();
+    swept = false;
     diskOffset = -1;
     mediaType = -1;
     diskSize = 0;
@@ -128,9 +133,29 @@ bool D88Image::indexTrack(std::int32_t track) {
     // Tracks of one disk may share their records (several table entries
     // pointing at one offset): one walk serves them all.
     if (!index.holds(start)) {
-        index.build(buffer, file, start);
+        index.build(buffer, file, start, &headers);
+        if (!swept && headers.misses() > SWEEP_AFTER_MISSES) {
+            sweepTracks();
+        }
     }
     return true;
+}
+
+void D88Image::sweepTracks() {
+    swept = true;
+    std::int64_t starts[TRACK_COUNT];
+    std::int32_t count = 0;
+    for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
+        const std::int64_t start = trackStart(track);
+        bool known = start < 0;
+        for (std::int32_t k = 0; k < count && !known; ++k) {
+            known = starts[k] == start;
+        }
+        if (!known) {
+            starts[count++] = start;
+        }
+    }
+    sweepHeaders(buffer, file, starts, count, headers);
 }
 
 SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {

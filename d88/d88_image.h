@@ -10,9 +10,9 @@
 // any mix of setSectorRange and reads; close (or destruction) at the end.
 //
 // Cost: a track is walked once, into an index, and lookups on it take
-// logarithmic time; the image is read through a fixed block. The index and
-// the block make the object about 1.3 MB large: give it static or heap
-// storage, not a small thread stack.
+// logarithmic time; the image is read through a fixed block. The index, the
+// block and a cache of far-off headers make the object about 4 MB large:
+// give it static or heap storage, not a small thread stack.
 #ifndef D88_D88_IMAGE_H
 #define D88_D88_IMAGE_H
 
@@ -20,9 +20,14 @@
 #include <cstdio>
 
 #include "d88/d88_format.h"
+#include "d88/header_cache.h"
 #include "d88/read_buffer.h"
 #include "d88/sector_memo.h"
 #include "d88/track_index.h"
+
+// More headers than a disk has tracks missed the cache: walks of the
+// selected disk leap, and are cheaper swept together than each on its own.
+inline constexpr std::int32_t SWEEP_AFTER_MISSES = 32;
 
 class D88Image {
 public:
@@ -111,6 +116,9 @@ private:
     // false when the track is absent.
     bool indexTrack(std::int32_t track);
     SectorPlace findSector(std::int32_t track, SectorIdentity id);
+    // Walks every track of the selected disk together into the header
+    // cache, once walks have been seen to leap about.
+    void sweepTracks();
 
     std::FILE* file = nullptr;
     std::int32_t diskCount = 0;
@@ -125,6 +133,10 @@ private:
     ReadBuffer buffer;
     TrackIndex index;
     SectorMemo memo;
+    // Kept across selectDisk: the file does not change while it is open.
+    HeaderCache headers;
+    // Whether the selected disk's tracks were swept into `headers`.
+    bool swept = false;
 };
 
 #endif

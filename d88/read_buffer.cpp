@@ -44,7 +44,7 @@ const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::
     if (!holds(offset, count)) {
         if (!goesOn(offset)) {
             // Reading jumped: it may well jump again.
-            load(file, offset, READ_PROBE_SIZE);
+            load(file, offset, count > READ_JUMP_SIZE ? count : READ_JUMP_SIZE);
         } else if (keepFrom <= offset && offset - keepFrom <= READ_BUFFER_SIZE / 2) {
             load(file, keepFrom, READ_BUFFER_SIZE);
         } else {
@@ -75,4 +75,12 @@ std::int32_t ReadBuffer::read(std::FILE* file, std::int64_t offset, std::uint8_t
         return count;
     }
     return fetch(file, offset, dest, count);
+}
+
+const std::uint8_t* ReadBuffer::block(std::FILE* file, std::int64_t offset, std::int32_t& length) {
+    if (start != offset || this->length < READ_BUFFER_SIZE) {
+        load(file, offset, READ_BUFFER_SIZE);
+    }
+    length = this->length;
+    return bytes;
 }

@@ -9,10 +9,13 @@
 
 // Large enough to hold a dozen ordinary tracks at once.
 inline constexpr std::int32_t READ_BUFFER_SIZE = 64 * 1024;
-// What is loaded where reading does not go on from the block: records whose
-// data sizes leap ahead would otherwise cost a whole block per 16-byte
-// header.
+// How far past the block reading still counts as going on from it, and the
+// most a view may ask for.
 inline constexpr std::int32_t READ_PROBE_SIZE = 4 * 1024;
+// What is loaded where reading does not go on from the block: records whose
+// data sizes leap ahead would otherwise cost far more than their 16-byte
+// header each; a few headers' worth still serves short steps after the leap.
+inline constexpr std::int32_t READ_JUMP_SIZE = 256;
 
 class ReadBuffer {
 public:
@@ -23,7 +26,7 @@ public:
     // Points at `count` (at most READ_PROBE_SIZE) bytes of `file` starting
     // at `offset`; null when the file does not deliver them all. When they
     // are not buffered, a whole block is loaded if `offset` goes on from the
-    // block, otherwise READ_PROBE_SIZE bytes. A whole block starts at
+    // block, otherwise READ_JUMP_SIZE bytes (or `count`, if more). A whole block starts at
     // `keepFrom` (at or before `offset`) when the bytes from there fit in
     // half a block, so that a short track stays in one piece.
     const std::uint8_t* view(std::FILE* file, std::int64_t offset, std::int32_t count, std::int64_t keepFrom);
@@ -32,6 +35,14 @@ public:
     // when they are in it or go on from it, otherwise straight from the file.
     // Returns how many arrived.
     std::int32_t read(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
+
+    // Loads a whole block from `offset`: its bytes, `length` of them (fewer
+    // at the end of the file).
+    const std::uint8_t* block(std::FILE* file, std::int64_t offset, std::int32_t& length);
+
+    // Whether a view of `count` bytes at `offset` would jump: neither held
+    // in the block nor going on from it.
+    bool jumps(std::int64_t offset, std::int32_t count) const { return !holds(offset, count) && !goesOn(offset); }
 
 private:
     // Reads from the file itself, seeking only when it stands elsewhere.

@@ -12,20 +12,41 @@ constexpr int IDENTITY_BYTES = 4;
 
 }  // namespace
 
-void TrackIndex::build(ReadBuffer& buffer, std::FILE* file, std::int64_t start) {
+bool TrackIndex::readHeader(ReadBuffer& buffer, std::FILE* file, std::int64_t position, std::int64_t start,
+                            HeaderCache* cache, HeaderFields& fields) {
+    // Only a leap costs a read of its own; headers in or next to the block
+    // are cheaper read there than remembered.
+    const bool leap = cache != nullptr && buffer.jumps(position, SECTOR_HEADER_SIZE);
+    if (leap && cache->recall(position, fields)) {
+        return true;
+    }
+    const std::uint8_t* header = buffer.view(file, position, SECTOR_HEADER_SIZE, start);
+    if (header == nullptr) {
+        return false;
+    }
+    fields.identity = static_cast<std::uint32_t>(readLE32(header + SECTOR_C_OFFSET));
+    fields.sectorCount = static_cast<std::uint16_t>(readLE16(header + SECTOR_COUNT_OFFSET));
+    fields.dataSize = static_cast<std::uint16_t>(readLE16(header + SECTOR_DATA_SIZE_OFFSET));
+    if (leap) {
+        cache->remember(position, fields);
+    }
+    return true;
+}
+
+void TrackIndex::build(ReadBuffer& buffer, std::FILE* file, std::int64_t start, HeaderCache* cache) {
     trackStart = start;
     count = 0;
     findable = -1;
     // 64-bit: 65535 records of 65551 bytes reach past 4 GiB from the start.
     std::int64_t position = start;
     while (count < MAX_TRACK_RECORDS) {
-        const std::uint8_t* header = buffer.view(file, position, SECTOR_HEADER_SIZE, start);
-        if (header == nullptr) {
+        HeaderFields fields{};
+        if (!readHeader(buffer, file, position, start, cache, fields)) {
             break;
         }
-        const std::int32_t sectorCount = static_cast<std::int32_t>(readLE16(header + SECTOR_COUNT_OFFSET));
-        const std::uint16_t dataSize = static_cast<std::uint16_t>(readLE16(header + SECTOR_DATA_SIZE_OFFSET));
-        identities[count] = static_cast<SectorIdentity>(readLE32(header + SECTOR_C_OFFSET));
+        const std::int32_t sectorCount = fields.sectorCount;
+        const std::uint16_t dataSize = fields.dataSize;
+        identities[count] = fields.identity;
         dataSizes[count] = dataSize;
         dataOffsets[count] = position + SECTOR_HEADER_SIZE;
         if (sectorCount == 0 && findable < 0) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "d88/header_cache.h"
 #include "d88/read_buffer.h"
 
 inline constexpr std::int32_t MAX_TRACK_RECORDS = 65535;
@@ -26,7 +27,9 @@ public:
     // Whether the index describes the track whose first record is at `start`.
     bool holds(std::int64_t start) const { return trackStart == start; }
 
-    void build(ReadBuffer& buffer, std::FILE* file, std::int64_t start);
+    // Headers the walk leaps to are looked up in, and added to, `cache`
+    // when one is given; it must describe `file`.
+    void build(ReadBuffer& buffer, std::FILE* file, std::int64_t start, HeaderCache* cache = nullptr);
 
     std::int32_t recordCount() const { return count; }
     SectorIdentity identity(std::int32_t record) const { return identities[record]; }
@@ -39,6 +42,10 @@ public:
     std::int32_t find(SectorIdentity id) const;
 
 private:
+    // The fields of the header at `position`; false when it cannot be read
+    // whole.
+    static bool readHeader(ReadBuffer& buffer, std::FILE* file, std::int64_t position, std::int64_t start,
+                           HeaderCache* cache, HeaderFields& fields);
     // Orders the findable records by identity, keeping file order among
     // equal ones, so the first of duplicates comes first.
     void sortFindable();

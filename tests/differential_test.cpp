@@ -124,4 +124,66 @@ TEST(Differential, TheReaderAgreesWithTheNaiveWalkOnDamagedImages) {
     }
 }
 
+
+// Records that claim far more data than they hold send every walk leaping
+// through later tracks and disks, reading their bytes as headers: the walks
+// that meet share headers the reader remembers across tracks, disks and
+// reselections, and, once it sees walks leap, sweeps all tracks of a disk at
+// once. None of that may change a result, nor survive into another file.
+TEST(Differential, LeapingWalksAgreeAcrossTracksDisksAndFiles) {
+    RandomImages images(20261209);
+    Scratch scratch;
+    static D88Image reader;
+    Bytes got(2048);
+    Bytes want(2048);
+    for (int round = 0; round < 4; ++round) {
+        std::vector<Disk> disks(6);
+        for (Disk& d : disks) {
+            for (int t = 0; t < 40; ++t) {
+                std::vector<Sector> records;
+                for (int r = 1; r <= 5; ++r) {
+                    Bytes data(1024);
+                    for (std::uint8_t& b : data) {
+                        b = static_cast<std::uint8_t>(images.pick(0, 255));
+                    }
+                    Sector s = sector(t >> 1, t & 1, r, 3, data);
+                    s.dataSize = static_cast<std::uint16_t>(images.chance(80) ? 0xFFFF - images.pick(0, 3000)
+                                                                               : images.pick(0, 0xFFFF));
+                    if (images.chance(10)) {
+                        s.sectorCount = static_cast<std::uint16_t>(images.pick(0, 40));
+                    }
+                    records.push_back(s);
+                }
+                d.track(t, records);
+            }
+        }
+        Bytes bytes = buildImage(disks);
+        if (round % 2 == 1) {
+            bytes.resize(bytes.size() - static_cast<std::size_t>(images.pick(1, 70000)));
+        }
+        writeFile(scratch.image(), bytes);
+        ReferenceReader reference(bytes);
+        ASSERT_TRUE(reader.open(scratch.image().string().c_str()));
+        ASSERT_EQ(reader.getDiskCount(), reference.diskCount());
+        for (int pass = 0; pass < 2 * reference.diskCount(); ++pass) {
+            const int disk = images.pick(0, reference.diskCount() - 1);
+            ASSERT_EQ(reader.selectDisk(disk), reference.selectDisk(disk));
+            for (int track = 0; track < 40; ++track) {
+                std::fill(got.begin(), got.end(), 0xEE);
+                std::fill(want.begin(), want.end(), 0xEE);
+                ASSERT_EQ(reader.readTrackIds(track, got.data(), 2048), reference.readTrackIds(track, want.data(), 2048))
+                    << "round " << round << " disk " << disk << " track " << track;
+                ASSERT_EQ(got, want);
+                for (int query = 0; query < 3; ++query) {
+                    const int r = images.pick(1, 6);
+                    ASSERT_EQ(reader.readSector(track, track >> 1, track & 1, r, 3, got.data(), 1024),
+                              reference.readSector(track, track >> 1, track & 1, r, 3, want.data(), 1024))
+                        << "round " << round << " disk " << disk << " track " << track << " r " << r;
+                    ASSERT_EQ(got, want);
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
