@@ -124,7 +124,6 @@ TEST(Differential, TheReaderAgreesWithTheNaiveWalkOnDamagedImages) {
     }
 }
 
-
 // Records that claim far more data than they hold send every walk leaping
 // through later tracks and disks, reading their bytes as headers: the walks
 // that meet share headers the reader remembers across tracks, disks and
@@ -163,10 +162,11 @@ TEST(Differential, LeapingWalksAgreeAcrossTracksDisksAndFiles) {
         }
         writeFile(scratch.image(), bytes);
         ReferenceReader reference(bytes);
+        reference.open();
         ASSERT_TRUE(reader.open(scratch.image().string().c_str()));
-        ASSERT_EQ(reader.getDiskCount(), reference.diskCount());
-        for (int pass = 0; pass < 2 * reference.diskCount(); ++pass) {
-            const int disk = images.pick(0, reference.diskCount() - 1);
+        ASSERT_EQ(reader.getDiskCount(), reference.getDiskCount());
+        for (int pass = 0; pass < 2 * reference.getDiskCount(); ++pass) {
+            const int disk = images.pick(0, reference.getDiskCount() - 1);
             ASSERT_EQ(reader.selectDisk(disk), reference.selectDisk(disk));
             for (int track = 0; track < 40; ++track) {
                 std::fill(got.begin(), got.end(), 0xEE);
