@@ -15,18 +15,6 @@ constexpr int ENTRY_COUNT = 128;
 // The data area starts after the two directory sectors of track 1.
 constexpr int FIRST_DATA_POSITION = 1 * SECTORS_PER_TRACK + 3;
 
-void putLE16(Bytes& out, std::size_t at, unsigned value) {
-    out[at] = static_cast<std::uint8_t>(value);
-    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void putLE32(Bytes& out, std::size_t at, std::int32_t value) {
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
 void appendRecord(Bytes& out, int c, int h, int r, int n, unsigned count, unsigned dataSize, const Bytes& data) {
     const std::size_t at = out.size();
     out.resize(at + 16, 0);

@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::size_t HEADER_SIZE = 0x2B0;
 
-void putLE16(Bytes& out, std::size_t at, std::uint16_t value) {
+}  // namespace
+
+void putLE16(Bytes& out, std::size_t at, unsigned value) {
     out[at] = static_cast<std::uint8_t>(value);
     out[at + 1] = static_cast<std::uint8_t>(value >> 8);
 }
@@ -19,8 +21,6 @@ void putLE32(Bytes& out, std::size_t at, std::int32_t value) {
         out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
 }
-
-}  // namespace
 
 Sector sector(int c, int h, int r, int n, Bytes data) {
     Sector s;

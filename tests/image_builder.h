@@ -43,6 +43,10 @@ struct Disk {
 };
 
 Bytes buildImage(const std::vector<Disk>& disks);
+
+// Little-endian fields, for code that lays out records by hand.
+void putLE16(Bytes& out, std::size_t at, unsigned value);
+void putLE32(Bytes& out, std::size_t at, std::int32_t value);
 void writeFile(const std::filesystem::path& path, const Bytes& content);
 void writeImage(const std::filesystem::path& path, const std::vector<Disk>& disks);
 Bytes readFile(const std::filesystem::path& path);
