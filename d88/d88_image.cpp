@@ -13,7 +13,12 @@ bool D88Image::open(const char* path) {
         return close();
     }
     close();
-    file = std::fopen(path, "rb");
+    return openStream(std::fopen(path, "rb"));
+}
+
+bool D88Image::openStream(std::FILE* stream) {
+    close();
+    file = stream;
     if (file == nullptr) {
         return false;
     }
@@ -50,6 +55,7 @@ bool D88Image::open(const char* path) {
     }
     // The catalogue moved the file behind the buffer's back.
     buffer.forget();
+    buffer.forgetFailure();
     headers.forget();
     return true;
 }
@@ -61,6 +67,7 @@ bool D88Image::close() {
     }
     diskCount = 0;
     forgetSelection();
+    buffer.forgetFailure();
     headers.forget();
     // A later open must not read through this disk's track table.
     std::memset(trackOffsets, 0, sizeof trackOffsets);

@@ -45,11 +45,24 @@ public:
     // error, a stream that cannot seek). Selects no disk.
     [[nodiscard]] bool open(const char* path);
 
+    // The same for a stream already opened for binary reading (so that a
+    // caller can open paths the host's own way). The reader owns the stream
+    // from here on, also when this fails; null fails.
+    [[nodiscard]] bool openStream(std::FILE* stream);
+
     // Closes the file and forgets the catalogue and the selected disk. The
     // sector range stays as it is. Always true.
     bool close();
 
     std::int32_t getDiskCount() const { return diskCount; }
+
+    // Whether reading the file failed since it was opened: an error, not its
+    // end. A failed read looks like a short or absent sector to the calls
+    // that make it; this tells the two apart afterwards.
+    bool hasReadError() const { return buffer.hasFailed(); }
+    // The system's error number of the first failure, 0 when none (or when
+    // the system gave none).
+    int getReadError() const { return buffer.getFailure(); }
 
     // Loads the header and track table of catalogued disk `index`. On false
     // no disk is selected and every read returns 0.

@@ -1,5 +1,6 @@
 #include "d88/read_buffer.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "d88/file_io.h"
@@ -18,13 +19,30 @@ bool ReadBuffer::goesOn(std::int64_t offset) const {
     return offset >= start && offset - start <= static_cast<std::int64_t>(length) + READ_PROBE_SIZE;
 }
 
+void ReadBuffer::noteFailure(int error) {
+    if (!failed) {
+        failed = true;
+        failure = error;
+    }
+}
+
 std::int32_t ReadBuffer::fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest,
                                std::int32_t count) {
+    errno = 0;
     if (position != offset && !seekFromStart(file, offset)) {
+        // The file could seek when it was opened; offsets are never negative
+        // here and seeking past the end is allowed, so this is a failure.
+        noteFailure(errno);
         position = -1;
         return 0;
     }
+    errno = 0;
     const std::int32_t got = readBytes(file, dest, count);
+    // stdio stops short only at the end of the file or on an error; a short
+    // read that is not the end is an error whether or not the flag says so.
+    if (got < count && count > 0 && (std::ferror(file) != 0 || std::feof(file) == 0)) {
+        noteFailure(errno);
+    }
     // A short read leaves the end-of-file or error flag set: the next fetch
     // must seek, which clears it.
     position = got == count ? offset + got : -1;

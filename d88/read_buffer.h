@@ -23,6 +23,16 @@ public:
     // whenever the file may have changed or been moved by someone else.
     void forget();
 
+    // Whether a read or seek of the file failed since the last
+    // forgetFailure(): the end of the file is no failure.
+    bool hasFailed() const { return failed; }
+    // errno of the first failure (0 if the system gave none).
+    int getFailure() const { return failure; }
+    void forgetFailure() {
+        failed = false;
+        failure = 0;
+    }
+
     // Points at `count` (at most READ_PROBE_SIZE) bytes of `file` starting
     // at `offset`; null when the file does not deliver them all. When they
     // are not buffered, a whole block is loaded if `offset` goes on from the
@@ -48,6 +58,7 @@ private:
     // Reads from the file itself, seeking only when it stands elsewhere.
     std::int32_t fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest, std::int32_t count);
     void load(std::FILE* file, std::int64_t from, std::int32_t size);
+    void noteFailure(int error);
     bool holds(std::int64_t offset, std::int32_t count) const;
     // Whether `offset` lies in the block or at most a probe past its end.
     bool goesOn(std::int64_t offset) const;
@@ -57,6 +68,8 @@ private:
     std::int32_t length = 0;
     // Where the next fread would start; -1 when not known.
     std::int64_t position = -1;
+    bool failed = false;
+    int failure = 0;
 };
 
 #endif
