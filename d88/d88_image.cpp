@@ -202,6 +202,7 @@ std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32
 std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int32_t h,
                                    std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                    std::int32_t length) {
+    lastRunLength = 0;
     if (n < 0 || n > MAX_SIZE_CODE) {
         return 0;
     }
@@ -211,7 +212,9 @@ std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int3
         if (unit > length - done) {
             unit = length - done;
         }
-        if (readSector(track, c, h, r, n, dest + done, unit) < unit) {
+        const std::int32_t piece = readSector(track, c, h, r, n, dest + done, unit);
+        lastRunLength = done + piece;
+        if (piece < unit) {
             return done;
         }
         done += unit;

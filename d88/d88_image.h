@@ -91,6 +91,10 @@ public:
                                            std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                            std::int32_t length);
 
+    // How many bytes the last readSectors stored in dest, the bytes of a
+    // short last piece included: where in dest the image's bytes end.
+    std::int32_t getLastRunLength() const { return lastRunLength; }
+
     // Stores the identities C, H, R, N of the records of `track`, four bytes
     // each in file order, as many as fit in outLen and at most
     // MAX_TRACK_RECORDS. Returns the bytes stored.
@@ -143,6 +147,7 @@ private:
     std::int32_t trackOffsets[TRACK_COUNT] = {};
     std::int32_t mediaType = -1;
     char diskName[DISK_NAME_SIZE + 1] = {};
+    std::int32_t lastRunLength = 0;
     ReadBuffer buffer;
     TrackIndex index;
     SectorMemo memo;

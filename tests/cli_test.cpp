@@ -2,6 +2,7 @@
 // status, exact standard output and error bytes, and the files left behind.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -200,6 +201,108 @@ TEST(OutputFailures, LostStandardOutputFailsTheRun) {
         EXPECT_EQ(result.err, "d88extract: cannot write to standard output: No space left on device\n");
     }
     EXPECT_EQ(scratch.files(), (Files{{"TTLPRG", titleBytes()}}));
+}
+
+}  // namespace
+
+namespace {
+
+// A boot disk whose directory lists `name`, then a second disk with GAME2.
+std::vector<Disk> twoDisksListing(const std::string& name) {
+    Disk first = bootDisk(SIGNATURE_A);
+    first.track(1, directoryTrack({dirEntry(name, 2, 1, 2, 1)})).track(2, dataTrack(2));
+    Disk second;
+    second.track(1, directoryTrack({dirEntry("GAME2", 2, 1, 2, 2)})).track(2, dataTrack(2));
+    return {first, second};
+}
+
+TEST(ImageSafety, AnEntryNamedLikeTheImageNeverReplacesIt) {
+    // TTLPRG is written by the boot check, not by an entry.
+    for (const auto& [name, entry] : {std::pair{"GAME", "GAME"}, std::pair{"TTLPRG", "HELLO"}}) {
+        Scratch scratch;
+        const std::vector<Disk> disks = twoDisksListing(entry);
+        writeImage(scratch.work() / name, disks);
+        const ToolResult result = scratch.run({"d88extract", name});
+        EXPECT_EQ(result.status, 1) << name;
+        EXPECT_EQ(result.err, console("d88extract: " + std::string(name) + ": not written: the file is the image being read\n"));
+        EXPECT_EQ(readFile(scratch.work() / name), buildImage(disks)) << name;
+        // The walk went on through the whole image.
+        EXPECT_EQ(scratch.files().count("GAME2"), 1u) << name;
+    }
+}
+
+TEST(ImageSafety, ALinkToTheImageIsNotFollowedIntoIt) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "symbolic links are a POSIX case";
+    }
+    Scratch scratch;
+    const std::vector<Disk> disks = twoDisksListing("GAME");
+    writeImage(scratch.image(), disks);
+    fs::create_symlink(scratch.image(), scratch.work() / "GAME");
+    const ToolResult result = scratch.run({"d88extract", scratch.image().string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88extract: GAME: not written: the file is the image being read\n");
+    EXPECT_EQ(readFile(scratch.image()), buildImage(disks));
+    EXPECT_TRUE(fs::is_symlink(scratch.work() / "GAME"));
+}
+
+TEST(QuietFailures, AClosedPipeFailsTheRunButEveryFileIsWritten) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "no SIGPIPE on Windows";
+    }
+    Scratch scratch;
+    writeImage(scratch.image(), twoDisksListing("GAME"));
+    const ToolResult result = scratch.run({"d88extract", scratch.image().string()}, "", [] {
+        // As `| head` leaves it: nobody reads, and the signal is at its default.
+        int ends[2];
+        if (pipe(ends) != 0) {
+            _exit(125);
+        }
+        close(ends[0]);
+        dup2(ends[1], STDOUT_FILENO);
+        std::signal(SIGPIPE, SIG_DFL);
+    });
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88extract: cannot write to standard output: Broken pipe\n");
+    EXPECT_EQ(scratch.files().size(), 3u);  // TTLPRG, GAME, GAME2
+}
+
+TEST(QuietFailures, AReadErrorIsReportedNotTakenForTheEnd) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "reads are made to fail by a preloaded library";
+    }
+    Scratch scratch;
+    const std::vector<Disk> disks = twoDisksListing("GAME");
+    writeImage(scratch.image(), disks);
+    // Enough for the catalogue and the first disk, not for the second.
+    const std::string budget = std::to_string(disks[0].build().size() + 688);
+    const auto failReads = [&budget] {
+        setenv("LD_PRELOAD", FAILING_READ_PATH, 1);
+        setenv("D88_FAIL_READ_AFTER", budget.c_str(), 1);
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    };
+    const std::string path = scratch.image().string();
+    const ToolResult result = scratch.run({"d88extract", path}, "", failReads);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88extract: " + path + ": cannot read the image: Input/output error\n");
+    EXPECT_EQ(scratch.files().count("GAME"), 1u);
+    EXPECT_EQ(scratch.files().count("GAME2"), 0u);
+
+    const ToolResult info = scratch.run({"d88info", path}, "", failReads, infoPath());
+    EXPECT_EQ(info.status, 1);
+    EXPECT_TRUE(info.out.ends_with("\nReading the image failed: Input/output error\n")) << info.out;
+}
+
+TEST(QuietFailures, AShortLastSectorIsCountedInTheMessage) {
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("HELLO", 2, 1, 2, 2)})).track(2, dataTrack(2));
+    disk.tracks[2][1].data.resize(1000);
+    Scratch scratch;
+    const ToolResult result = scratch.extract({disk});
+    EXPECT_EQ(result.err, console("d88extract: HELLO: only 2024 of 2048 bytes could be read; the rest is zero\n"));
+    Bytes expected = expectedRun(2, 1, 2, 2);
+    std::fill(expected.begin() + 2024, expected.end(), 0);
+    EXPECT_EQ(scratch.files(), (Files{{"HELLO", expected}}));
 }
 
 }  // namespace

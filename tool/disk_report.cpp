@@ -5,6 +5,7 @@
 #include "tool/boot_check.h"
 #include "tool/buffers.h"
 #include "tool/dir_entry.h"
+#include "tool/messages.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ void printTrack(D88Image& image, std::int32_t track, std::int32_t offset) {
         std::printf("  ... %ld%s more", static_cast<long>(count - LISTED_RECORDS), more);
     }
     std::printf("\n");
+    watchStandardOutput();
 }
 
 void printTracks(D88Image& image) {
@@ -146,6 +148,7 @@ void printDirectory(D88Image& image) {
         }
         std::printf("    %-12s  ", mark);
         printListingLine(stdout, entry);
+        watchStandardOutput();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "tool/buffers.h"
 #include "tool/dir_entry.h"
 #include "tool/extract_file.h"
+#include "tool/messages.h"
 #include "tool/tool_image.h"
 
 static_assert(DIRECTORY_SIZE <= SECTOR_BUFFER_SIZE);
@@ -22,6 +23,7 @@ void extractDirectory() {
         }
         const DirEntry entry = readDirEntry(bytes);
         printListingLine(stdout, entry);
+        watchStandardOutput();
         const std::int32_t track = entry.startTrack;
         (void)extractFile(entry.name, track, track >> 1, track & 1, entry.startSector, DATA_SIZE_CODE, 0,
                           dirEntrySize(entry));

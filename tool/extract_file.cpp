@@ -12,6 +12,7 @@
 namespace {
 
 bool outputFailed = false;
+FileIdentity imageIdentity;
 
 bool failOutput(const char* name, const char* what, int error) {
     reportFileProblem(name, "%s: %s", what, error != 0 ? std::strerror(error) : "unknown error");
@@ -24,6 +25,8 @@ bool failOutput(const char* name, const char* what, int error) {
 bool anyOutputFailed() { return outputFailed; }
 
 void resetOutputFailures() { outputFailed = false; }
+
+void setImageIdentity(const FileIdentity& identity) { imageIdentity = identity; }
 
 bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int32_t h,
                  std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t size) {
@@ -39,14 +42,19 @@ bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int3
     if (got == 0 || name[0] == '\0') {
         return false;
     }
-    if (const char* reason = refusedNameReason(name, HOST_NAME_RULES)) {
+    const char* reason = refusedNameReason(name, HOST_NAME_RULES);
+    // Creating the file would truncate the image that the walk still reads.
+    if (reason == nullptr && isSameFile(name, imageIdentity)) {
+        reason = "the file is the image being read";
+    }
+    if (reason != nullptr) {
         reportFileProblem(name, "not written: %s", reason);
         outputFailed = true;
         return false;
     }
 
     errno = 0;
-    std::FILE* out = std::fopen(name, "wb");
+    std::FILE* out = createOutputFile(name);
     if (out == nullptr) {
         return failOutput(name, "cannot create the file", errno);
     }
@@ -63,7 +71,9 @@ bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int3
         return failOutput(name, "cannot write the file", written ? errno : writeError);
     }
     if (got < wanted) {
-        const std::int32_t arrived = got > skip ? got - skip : 0;
+        // A short last sector's bytes stand in the file too: count them.
+        const std::int32_t stored = image.getLastRunLength();
+        const std::int32_t arrived = stored > skip ? stored - skip : 0;
         reportFileProblem(name, "only %ld of %ld bytes could be read; the rest is zero",
                           static_cast<long>(arrived), static_cast<long>(size));
     }

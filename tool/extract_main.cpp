@@ -1,20 +1,29 @@
 #include "tool/extract_main.h"
 
+#include <cerrno>
+
 #include "tool/boot_check.h"
+#include "tool/broken_pipe.h"
 #include "tool/extract_directory.h"
 #include "tool/extract_file.h"
 #include "tool/messages.h"
+#include "tool/output_file.h"
 #include "tool/tool_image.h"
 
 D88Image image;
 
 int extractMain(int argc, char** argv) {
+    ignoreBrokenPipe();
     resetOutputFailures();
+    resetStandardOutputCheck();
     if (argc != 2) {
         printUsage(argc > 0 && argv[0] != nullptr ? argv[0] : "d88extract");
         return 1;
     }
-    if (!image.open(argv[1])) {
+    const char* path = argv[1];
+    std::FILE* stream = openImageFile(path);
+    setImageIdentity(identifyStream(stream));
+    if (!image.openStream(stream)) {
         printOpenFailure();
         return 1;
     }
@@ -25,7 +34,13 @@ int extractMain(int argc, char** argv) {
         extractBootTrack();
         extractDirectory();
     }
+    // A failed read looked like a missing sector to the walk: only here can
+    // it be told from damage in the image.
+    const bool readFailed = image.hasReadError();
+    if (readFailed) {
+        reportImageReadError("d88extract", path, image.getReadError());
+    }
     image.close();
     const bool outputKept = finishStandardOutput("d88extract");
-    return outputKept && !anyOutputFailed() ? 0 : 1;
+    return outputKept && !anyOutputFailed() && !readFailed ? 0 : 1;
 }

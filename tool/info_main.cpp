@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "d88/d88_image.h"
+#include "tool/broken_pipe.h"
 #include "tool/disk_report.h"
 #include "tool/messages.h"
+#include "tool/output_file.h"
 
 namespace {
 
@@ -31,6 +33,8 @@ int finish() { return finishStandardOutput("d88info") ? EXIT_OK : EXIT_FAILURE_S
 }  // namespace
 
 int infoMain(int argc, char** argv) {
+    ignoreBrokenPipe();
+    resetStandardOutputCheck();
     const char* argument = argc == 2 ? argv[1] : nullptr;
     if (argument != nullptr && std::strcmp(argument, "--help") == 0) {
         std::fputs(USAGE, stdout);
@@ -48,7 +52,7 @@ int infoMain(int argc, char** argv) {
         return EXIT_USAGE;
     }
     errno = 0;
-    if (!image.open(argument)) {
+    if (!image.openStream(openImageFile(argument))) {
         std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argument,
                      errno != 0 ? std::strerror(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
@@ -59,6 +63,14 @@ int infoMain(int argc, char** argv) {
         std::printf("\n");
         printDiskReport(image, i);
     }
+    // A failed read shows on the page as a missing sector; say which it was.
+    const bool readFailed = image.hasReadError();
+    if (readFailed) {
+        const int error = image.getReadError();
+        std::printf("\nReading the image failed: %s\n",
+                    error > 0 ? std::strerror(error) : "unknown error");
+    }
     image.close();
-    return finish();
+    const int status = finish();
+    return readFailed ? EXIT_FAILURE_STATUS : status;
 }

@@ -15,18 +15,27 @@ constexpr char OPEN_FAILURE_SJIS[] =
 
 constexpr char PROGRAM_NAME[] = "d88extract";
 
+// errno when standard output was first seen failing; -1 while it has not.
+int standardOutputError = -1;
+
+const char* reasonText(int error) { return error > 0 ? std::strerror(error) : "unknown error"; }
+
 }  // namespace
 
 void printUsage(const char* program) { std::fprintf(stderr, "Usage: %s [d88file]\n", program); }
 
 void printOpenFailure() { std::fputs(OPEN_FAILURE_SJIS, stderr); }
 
-void printBootDiskFound() { std::fputs("Found: DISK-A  cutting ... TTLPRG\n", stdout); }
+void printBootDiskFound() {
+    std::fputs("Found: DISK-A  cutting ... TTLPRG\n", stdout);
+    watchStandardOutput();
+}
 
 void reportFileProblem(const char* name, const char* format, ...) {
     // Keep the diagnostic next to the listing line it belongs to when both
     // streams end up in one place.
     std::fflush(stdout);
+    watchStandardOutput();
     std::fprintf(stderr, "%s: %s: ", PROGRAM_NAME, name);
     va_list args;
     va_start(args, format);
@@ -35,12 +44,30 @@ void reportFileProblem(const char* name, const char* format, ...) {
     std::fputc('\n', stderr);
 }
 
+void reportImageReadError(const char* program, const char* path, int error) {
+    std::fflush(stdout);
+    watchStandardOutput();
+    std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", program, path, reasonText(error));
+}
+
+void watchStandardOutput() {
+    if (standardOutputError < 0 && std::ferror(stdout) != 0) {
+        standardOutputError = errno;
+    }
+}
+
+void resetStandardOutputCheck() { standardOutputError = -1; }
+
 bool finishStandardOutput(const char* program) {
+    watchStandardOutput();
     errno = 0;
-    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && std::ferror(stdout) == 0) {
         return true;
     }
+    // The reason of the first failure, or of this flush's.
+    const int error = standardOutputError > 0 ? standardOutputError : errno;
     std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program,
-                 errno != 0 ? std::strerror(errno) : "write error");
+                 error > 0 ? std::strerror(error) : "write error");
     return false;
 }

@@ -16,6 +16,16 @@ void reportFileProblem(const char* name, const char* format, ...)
 #endif
     ;
 
+// "PROGRAM: PATH: cannot read the image: REASON" on standard error, for a
+// read that failed after the image was opened (`error` is its errno).
+void reportImageReadError(const char* program, const char* path, int error);
+
+// Standard output fails inside a print call, and the system's reason for it
+// is gone by the time the tool finishes: look after every few lines and
+// keep the first reason seen.
+void watchStandardOutput();
+void resetStandardOutputCheck();
+
 // Flushes standard output; false (after `program` says so on standard
 // error) when anything written to it was lost.
 bool finishStandardOutput(const char* program);
