@@ -7,12 +7,12 @@
 #include "tool/buffers.h"
 #include "tool/messages.h"
 #include "tool/output_name.h"
+#include "tool/output_place.h"
 #include "tool/tool_image.h"
 
 namespace {
 
 bool outputFailed = false;
-FileIdentity imageIdentity;
 
 bool failOutput(const char* name, const char* what, int error) {
     reportFileProblem(name, "%s: %s", what, error != 0 ? std::strerror(error) : "unknown error");
@@ -25,8 +25,6 @@ bool failOutput(const char* name, const char* what, int error) {
 bool anyOutputFailed() { return outputFailed; }
 
 void resetOutputFailures() { outputFailed = false; }
-
-void setImageIdentity(const FileIdentity& identity) { imageIdentity = identity; }
 
 bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int32_t h,
                  std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t size) {
@@ -44,7 +42,7 @@ bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int3
     }
     const char* reason = refusedNameReason(name, HOST_NAME_RULES);
     // Creating the file would truncate the image that the walk still reads.
-    if (reason == nullptr && isSameFile(name, imageIdentity)) {
+    if (reason == nullptr && outputIsImage(name)) {
         reason = "the file is the image being read";
     }
     if (reason != nullptr) {
@@ -54,7 +52,7 @@ bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int3
     }
 
     errno = 0;
-    std::FILE* out = createOutputFile(name);
+    std::FILE* out = createOutput(name);
     if (out == nullptr) {
         return failOutput(name, "cannot create the file", errno);
     }

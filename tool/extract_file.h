@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-#include "tool/output_file.h"
-
 // Reads skip + size bytes starting at sector (c, h, r, n) of `track` and, if
 // any arrived, writes the last `size` of them to the file `name` in the
 // current folder, replacing it. Bytes that did not arrive are written as 0;
@@ -15,9 +13,6 @@
 // was written.
 bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int32_t h,
                  std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t size);
-
-// The image being read, so that no output file replaces it.
-void setImageIdentity(const FileIdentity& identity);
 
 // Whether any output file could not be written since the last reset.
 bool anyOutputFailed();

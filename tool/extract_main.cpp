@@ -8,6 +8,7 @@
 #include "tool/extract_file.h"
 #include "tool/messages.h"
 #include "tool/output_file.h"
+#include "tool/output_place.h"
 #include "tool/tool_image.h"
 
 D88Image image;
