@@ -53,6 +53,12 @@ bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int3
 
     errno = 0;
     std::FILE* out = createOutput(name);
+    if (out == nullptr && errno == EEXIST) {
+        // Only a run that keeps old files creates exclusively.
+        reportFileProblem(name, "not written: the file exists");
+        outputFailed = true;
+        return false;
+    }
     if (out == nullptr) {
         return failOutput(name, "cannot create the file", errno);
     }

@@ -1,6 +1,6 @@
 // How the tool reaches the file system: opening the image, recognising it
-// under another name, and creating output files. One implementation per
-// host (output_file_posix.cpp, output_file_windows.cpp).
+// under another name, and creating output folders and files. One
+// implementation per host (output_file_posix.cpp, output_file_windows.cpp).
 #ifndef TOOL_OUTPUT_FILE_H
 #define TOOL_OUTPUT_FILE_H
 
@@ -15,6 +15,17 @@ struct FileIdentity {
     bool known = false;
 };
 
+// An output file: a directory entry's name (raw Shift_JIS bytes) inside a
+// folder given as a path ("" for the current folder).
+struct OutputName {
+    const char* folder = "";
+    const char* name = "";
+    // Whether the file's name is the entry's name read as Shift_JIS and
+    // written in UTF-8, rather than its raw bytes. Where names are Unicode
+    // anyway (Windows) this changes nothing.
+    bool utf8 = false;
+};
+
 // Opens the image at `path` (as given on the command line) for binary
 // reading; null with errno set when it cannot.
 std::FILE* openImageFile(const char* path);
@@ -22,12 +33,17 @@ std::FILE* openImageFile(const char* path);
 // The identity of an open stream; not known when the host cannot tell.
 FileIdentity identifyStream(std::FILE* stream);
 
-// Whether the file `name` in the current folder exists and is `identity`
-// (a symbolic or hard link to it counts).
-bool isSameFile(const char* name, const FileIdentity& identity);
+// Whether the output file exists and is `identity` (a symbolic or hard link
+// to it counts).
+bool isSameFile(const OutputName& output, const FileIdentity& identity);
 
-// Creates the file `name` in the current folder for binary writing,
-// replacing one that exists; null with errno set when it cannot.
-std::FILE* createOutputFile(const char* name);
+// Creates the output file for binary writing. `exclusive`: only a name that
+// does not exist yet, never opening an existing one (a link included);
+// otherwise one that exists is replaced. Null with errno set when it cannot.
+std::FILE* createOutputFile(const OutputName& output, bool exclusive);
+
+// Creates the folder `path` and any of its parents that are missing; true
+// when it exists as a folder afterwards, else false with errno set.
+bool makeFolders(const char* path);
 
 #endif

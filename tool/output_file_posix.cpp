@@ -1,8 +1,15 @@
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tool/output_file.h"
 
 namespace {
+
+// Longest path the tool builds: a folder given on the command line, a disk
+// folder and a name.
+constexpr std::size_t PATH_SIZE = 4096;
 
 FileIdentity identityOf(const struct stat& status) {
     FileIdentity identity;
@@ -10,6 +17,25 @@ FileIdentity identityOf(const struct stat& status) {
     identity.index = static_cast<std::uint64_t>(status.st_ino);
     identity.known = true;
     return identity;
+}
+
+// "folder/name" in `path`; false (errno ENAMETOOLONG) when it does not fit.
+bool joinPath(const OutputName& output, char (&path)[PATH_SIZE]) {
+    const char* name = output.name;
+    // TODO utf8
+    const int length = output.folder[0] == '\0'
+                           ? std::snprintf(path, PATH_SIZE, "%s", name)
+                           : std::snprintf(path, PATH_SIZE, "%s/%s", output.folder, name);
+    if (length < 0 || static_cast<std::size_t>(length) >= PATH_SIZE) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    return true;
+}
+
+bool isFolder(const char* path) {
+    struct stat status;
+    return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 }  // namespace
@@ -24,15 +50,51 @@ FileIdentity identifyStream(std::FILE* stream) {
     return identityOf(status);
 }
 
-bool isSameFile(const char* name, const FileIdentity& identity) {
+bool isSameFile(const OutputName& output, const FileIdentity& identity) {
+    char path[PATH_SIZE];
     struct stat status;
     // stat follows a symbolic link to what it names, which is what opening
     // the name for writing would truncate.
-    if (!identity.known || stat(name, &status) != 0) {
+    if (!identity.known || !joinPath(output, path) || stat(path, &status) != 0) {
         return false;
     }
     const FileIdentity other = identityOf(status);
     return other.volume == identity.volume && other.index == identity.index;
 }
 
-std::FILE* createOutputFile(const char* name) { return std::fopen(name, "wb"); }
+std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
+    char path[PATH_SIZE];
+    if (!joinPath(output, path)) {
+        return nullptr;
+    }
+    // "x" creates with O_EXCL: an existing name, a dangling link too, fails.
+    return std::fopen(path, exclusive ? "wbx" : "wb");
+}
+
+bool makeFolders(const char* path) {
+    char partial[PATH_SIZE];
+    const std::size_t length = std::strlen(path);
+    if (length >= PATH_SIZE) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    std::memcpy(partial, path, length + 1);
+    // Each parent in turn, then the folder itself; one that exists is fine.
+    for (std::size_t i = 1; i <= length; ++i) {
+        if (i < length && partial[i] != '/') {
+            continue;
+        }
+        const char kept = partial[i];
+        partial[i] = '\0';
+        if (mkdir(partial, 0777) != 0) {
+            // mkdir's own reason, unless it was only that a file is there.
+            const int error = errno == EEXIST ? ENOTDIR : errno;
+            if (!isFolder(partial)) {
+                errno = error;
+                return false;
+            }
+        }
+        partial[i] = kept;
+    }
+    return true;
+}
