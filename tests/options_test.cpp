@@ -48,7 +48,8 @@ TEST(Options, FlagsInAnyOrderThenDoubleDashEndsThem) {
     Parsed parsed = parse({"--utf8", "-t", "--keep-old-files", "--disk-folders", "-k", "--list", "IMG"});
     ASSERT_EQ(parsed.result, ParseResult::Run);
     EXPECT_STREQ(parsed.line.image, "IMG");
-    EXPECT_TRUE(parsed.line.utf8 && parsed.line.listOnly && parsed.line.keepOldFiles && parsed.line.diskFolders);
+    EXPECT_TRUE(parsed.line.utf8 && parsed.line.listOnly && parsed.line.keepOldFiles
+                && parsed.line.diskFolders);
 
     parsed = parse({"-t", "--", "-k"});
     EXPECT_EQ(parsed.result, ParseResult::Run);
@@ -59,9 +60,9 @@ TEST(Options, FlagsInAnyOrderThenDoubleDashEndsThem) {
 }
 
 TEST(Options, DirectoryFormsAndTheirMistakes) {
-    for (std::initializer_list<const char*> args :
-         {std::initializer_list<const char*>{"-C", "out", "IMG"}, {"--directory", "out", "IMG"},
-          {"--directory=out", "IMG"}}) {
+    for (std::initializer_list<const char*> args : {std::initializer_list<const char*>{"-C", "out", "IMG"},
+                                                    {"--directory", "out", "IMG"},
+                                                    {"--directory=out", "IMG"}}) {
         const Parsed parsed = parse(args);
         EXPECT_EQ(parsed.result, ParseResult::Run);
         EXPECT_STREQ(parsed.line.directory, "out");

@@ -27,7 +27,7 @@ TEST(SjisText, ConvertsKatakanaKanjiAndAscii) {
 }
 
 TEST(SjisText, UnconvertibleBytesBecomeReplacementsAndConversionGoesOn) {
-    EXPECT_EQ(utf8("A\x80" "B"), "A" + FFFD + "B");
+    EXPECT_EQ(utf8(std::string("A\x80") + "B"), "A" + FFFD + "B");
     EXPECT_EQ(utf8("\xA0\xFD"), FFFD + FFFD);
     // A lead byte with an ASCII trail: the trail is a character of its own.
     EXPECT_EQ(utf8("\x81 X"), FFFD + " X");

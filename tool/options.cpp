@@ -37,11 +37,20 @@ const OptionSpec* findOption(const char* argument, const char*& value) {
 
 void setFlag(CommandLine& line, Option option) {
     switch (option) {
-    case Option::DiskFolders: line.diskFolders = true; break;
-    case Option::KeepOldFiles: line.keepOldFiles = true; break;
-    case Option::List: line.listOnly = true; break;
-    case Option::Utf8: line.utf8 = true; break;
-    case Option::Directory: break;
+        case Option::DiskFolders:
+            line.diskFolders = true;
+            break;
+        case Option::KeepOldFiles:
+            line.keepOldFiles = true;
+            break;
+        case Option::List:
+            line.listOnly = true;
+            break;
+        case Option::Utf8:
+            line.utf8 = true;
+            break;
+        case Option::Directory:
+            break;
     }
 }
 
@@ -86,7 +95,8 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
         }
         const char* value = nullptr;
         const OptionSpec* spec = findOption(argument, value);
-        if (spec == nullptr || !options.accepts(spec->option) || (spec->valueName == nullptr && value != nullptr)) {
+        if (spec == nullptr || !options.accepts(spec->option)
+            || (spec->valueName == nullptr && value != nullptr)) {
             return usage(line, UsageProblem::UnknownOption, argument);
         }
         if (spec->valueName == nullptr) {

@@ -32,15 +32,17 @@ struct OptionSet {
     // --help or --version: "d88extract -t" opens a file named "-t".
     bool loneArgumentIsImage;
 
-    constexpr bool accepts(Option option) const { return (accepted >> static_cast<unsigned>(option) & 1u) != 0; }
+    constexpr bool accepts(Option option) const {
+        return ((accepted >> static_cast<unsigned>(option)) & 1u) != 0;
+    }
 };
 
 inline constexpr unsigned optionBit(Option option) { return 1u << static_cast<unsigned>(option); }
 
-inline constexpr OptionSet EXTRACT_OPTIONS = {
-    optionBit(Option::Directory) | optionBit(Option::DiskFolders) | optionBit(Option::KeepOldFiles)
-        | optionBit(Option::List) | optionBit(Option::Utf8),
-    true};
+inline constexpr OptionSet EXTRACT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
+                                                  | optionBit(Option::KeepOldFiles) | optionBit(Option::List)
+                                                  | optionBit(Option::Utf8),
+                                              true};
 // d88info refuses a lone argument that starts with '-' (but "-" itself).
 inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8), false};
 

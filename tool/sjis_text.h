@@ -12,7 +12,9 @@
 inline constexpr std::size_t UTF8_BYTES_PER_SJIS_BYTE = 3;
 
 // An output buffer that never truncates `sjisLength` bytes, with its 0.
-constexpr std::size_t utf8BufferSize(std::size_t sjisLength) { return sjisLength * UTF8_BYTES_PER_SJIS_BYTE + 1; }
+constexpr std::size_t utf8BufferSize(std::size_t sjisLength) {
+    return sjisLength * UTF8_BYTES_PER_SJIS_BYTE + 1;
+}
 
 enum class SjisStatus {
     Complete,

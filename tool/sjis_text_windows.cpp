@@ -13,7 +13,9 @@ constexpr int UTF8_CHARACTER_MAX = 3;  // a UTF-16 unit that is not a surrogate
 // The code page's table gives 0x80, 0xA0 and 0xFD to 0xFF, which Shift_JIS
 // leaves undefined, code points of their own: a C1 control or one in the
 // private use area. Taken as unconvertible, as iconv takes them.
-bool isUndefinedSingleByte(wchar_t unit) { return (unit >= 0x80 && unit < 0xA0) || (unit >= 0xE000 && unit < 0xF900); }
+bool isUndefinedSingleByte(wchar_t unit) {
+    return (unit >= 0x80 && unit < 0xA0) || (unit >= 0xE000 && unit < 0xF900);
+}
 
 // The one character `bytes` (one or two) encode, or U+FFFD. With
 // MB_ERR_INVALID_CHARS the call fails instead of putting the code page's
@@ -55,7 +57,8 @@ SjisResult sjisToUtf8(const char* sjis, std::size_t length, char* out, std::size
             used = unit == REPLACEMENT ? 1 : 2;
         }
         char encoded[UTF8_CHARACTER_MAX];
-        const int size = WideCharToMultiByte(CP_UTF8, 0, &unit, 1, encoded, UTF8_CHARACTER_MAX, nullptr, nullptr);
+        const int size =
+            WideCharToMultiByte(CP_UTF8, 0, &unit, 1, encoded, UTF8_CHARACTER_MAX, nullptr, nullptr);
         if (size <= 0 || static_cast<std::size_t>(size) > outSize - 1 - written) {
             out[written] = '\0';
             return {SjisStatus::Truncated, written};
