@@ -306,3 +306,120 @@ TEST(QuietFailures, AShortLastSectorIsCountedInTheMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+const std::string KANA = "\xBB\xDD\xCC\xDF\xD9";  // ｻﾝﾌﾟﾙ in Shift_JIS
+const std::string KANA_UTF8 = "\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99";
+
+// Two disks that both hold HELLO and a katakana name; the first boots.
+std::vector<Disk> sharedNames() {
+    std::vector<Disk> disks;
+    for (int i = 0; i < 2; ++i) {
+        Disk disk = i == 0 ? bootDisk(SIGNATURE_A) : Disk{};
+        disk.track(1, directoryTrack({dirEntry("HELLO", 2 + i, 1, 2 + i, 1), dirEntry(KANA, 2 + i, 2, 2 + i, 2)}));
+        disk.track(2 + i, dataTrack(2 + i));
+        disks.push_back(disk);
+    }
+    return disks;
+}
+
+std::vector<std::string> withImage(const Scratch& scratch, std::vector<std::string> args) {
+    args.insert(args.begin(), "d88extract");
+    args.push_back(scratch.image().string());
+    return args;
+}
+
+TEST(Options, TheOneArgumentCallStaysAsItWas) {
+    Scratch scratch;
+    writeImage(scratch.work() / "-t", {bootDisk(SIGNATURE_A)});
+    const ToolResult dashT = scratch.run({"d88extract", "-t"});
+    EXPECT_EQ(dashT.status, 0);
+    EXPECT_EQ(dashT.out, console(FOUND));
+    EXPECT_EQ(scratch.files().count("TTLPRG"), 1u);
+
+    const ToolResult help = scratch.run({"d88extract", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--keep-old-files"), std::string::npos);
+    const ToolResult version = scratch.run({"d88extract", "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, console("d88extract 1.0.0\n"));
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"d88extract", "-x", "a.d88"}, {"d88extract", "-t", "-C"}, {"d88extract", "-t", "a", "b"}}) {
+        const ToolResult usage = scratch.run(wrong);
+        EXPECT_EQ(usage.status, 1);
+        EXPECT_EQ(usage.err, console("Usage: " + invokedAs("d88extract") + " [d88file]\n"));
+    }
+}
+
+TEST(Options, FilesGoIntoTheFolderAndEachDisksOwn) {
+    Scratch scratch;
+    writeImage(scratch.image(), sharedNames());
+    const ToolResult plain = scratch.run(withImage(scratch, {"-C", "out/new", "--disk-folders"}));
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    const fs::path out = scratch.work() / "out" / "new";
+    EXPECT_EQ(readFile(out / "disk00" / "HELLO"), dataSector(2, 1));
+    EXPECT_EQ(readFile(out / "disk01" / "HELLO"), dataSector(3, 1));
+    EXPECT_EQ(readFile(out / "disk00" / "TTLPRG"), titleBytes());
+    EXPECT_FALSE(fs::exists(out / "disk01" / "TTLPRG"));
+
+    // Without folders per disk the later disk's file wins, as in the current folder.
+    const ToolResult flat = scratch.run(withImage(scratch, {"--directory=flat"}));
+    EXPECT_EQ(flat.out, plain.out);
+    EXPECT_EQ(readFile(scratch.work() / "flat" / "HELLO"), dataSector(3, 1));
+    EXPECT_EQ(scratch.files().size(), 2u);  // out and flat only
+}
+
+TEST(Options, KeepOldFilesNeverOpensAnExistingName) {
+    Scratch scratch;
+    writeImage(scratch.image(), sharedNames());
+    writeFile(scratch.work() / "HELLO", text("mine"));
+    const bool links = !toolRunsOnWindows();
+    if (links) {
+        writeFile(scratch.root() / "target", text("theirs"));
+        fs::create_symlink(scratch.root() / "target", scratch.work() / "TTLPRG");
+    }
+    const ToolResult result = scratch.run(withImage(scratch, {"-k"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(readFile(scratch.work() / "HELLO"), text("mine"));
+    if (links) {
+        EXPECT_EQ(readFile(scratch.root() / "target"), text("theirs"));
+    }
+    // The second disk's katakana file meets the first one's.
+    EXPECT_EQ(result.err, console(std::string(links ? "d88extract: TTLPRG: not written: the file exists\n" : "")
+                                  + "d88extract: HELLO: not written: the file exists\n"
+                                  + "d88extract: HELLO: not written: the file exists\n"
+                                  + "d88extract: " + KANA + ": not written: the file exists\n"));
+    EXPECT_EQ(readFile(scratch.work() / storedName(KANA)), dataSector(2, 2));
+}
+
+TEST(Options, ListOnlyPrintsTheListingAndWritesNothing) {
+    Scratch scratch;
+    writeImage(scratch.image(), sharedNames());
+    const ToolResult list = scratch.run(withImage(scratch, {"-t", "-C", "out"}));
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.err, "");
+    EXPECT_TRUE(scratch.files().empty());
+    EXPECT_EQ(list.out, scratch.run(withImage(scratch, {})).out);
+}
+
+TEST(Options, Utf8NamesInTheListingTheFilesAndTheMessages) {
+    Disk disk = bootDisk(SIGNATURE_A);
+    disk.track(1, directoryTrack({dirEntry("HELLO", 2, 1, 2, 1), dirEntry(KANA, 2, 2, 2, 3)})).track(2, dataTrack(2));
+    disk.tracks[2][2].data.resize(10);  // the katakana file runs short
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const ToolResult result = scratch.run(withImage(scratch, {"--utf8"}));
+    // Padded by its five Shift_JIS bytes, as a Japanese console shows it.
+    EXPECT_EQ(result.out, console(FOUND + "HELLO    START:02 01    END:02 01   SIZE:0400\n" + KANA_UTF8
+                                  + "    START:02 02    END:02 03   SIZE:0800\n"));
+    EXPECT_EQ(result.err, console("d88extract: " + KANA_UTF8 + ": only 1034 of 2048 bytes could be read; the rest is zero\n"));
+    EXPECT_EQ(scratch.files().count(KANA_UTF8), 1u);
+
+    const ToolResult missing = scratch.run({"d88extract", "--utf8", "missing.d88"});
+    EXPECT_EQ(missing.err, console("\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x82\x92\xE3\x82\xAA"
+                                   "\xE3\x83\xBC\xE3\x83\x97\xE3\x83\xB3\xE3\x81\xA7\xE3\x81\x8D\xE3\x81\xBE"
+                                   "\xE3\x81\x9B\xE3\x82\x93\n"));
+}
+
+}  // namespace

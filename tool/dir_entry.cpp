@@ -1,5 +1,7 @@
 #include "tool/dir_entry.h"
 
+#include "tool/messages.h"
+
 DirEntry readDirEntry(const std::uint8_t* bytes) {
     DirEntry entry{};
     for (std::int32_t i = 0; i < DIR_NAME_SIZE && bytes[i] != 0; ++i) {
@@ -20,9 +22,14 @@ std::int32_t dirEntrySize(const DirEntry& entry) {
 }
 
 void printListingLine(std::FILE* out, const DirEntry& entry) {
+    // The name is padded by its bytes, which is its width on a Shift_JIS
+    // console (a half-width kana one column, a kanji two); a UTF-8 line is
+    // converted after padding so that its columns line up the same way.
     // A negative size shows as its 32-bit two's complement.
-    std::fprintf(out, "%-6s   START:%02x %02x    END:%02x %02x   SIZE:%04x\n", entry.name,
-                 static_cast<unsigned>(entry.startTrack), static_cast<unsigned>(entry.startSector),
-                 static_cast<unsigned>(entry.endTrack), static_cast<unsigned>(entry.endSector),
-                 static_cast<unsigned>(dirEntrySize(entry)));
+    char line[LISTING_LINE_SIZE];
+    std::snprintf(line, sizeof line, "%-6s   START:%02x %02x    END:%02x %02x   SIZE:%04x\n", entry.name,
+                  static_cast<unsigned>(entry.startTrack), static_cast<unsigned>(entry.startSector),
+                  static_cast<unsigned>(entry.endTrack), static_cast<unsigned>(entry.endSector),
+                  static_cast<unsigned>(dirEntrySize(entry)));
+    putText(out, line);
 }

@@ -41,7 +41,12 @@ DirEntry readDirEntry(const std::uint8_t* bytes);
 // the end lies before the start, which no file can be.
 std::int32_t dirEntrySize(const DirEntry& entry);
 
-// "NAME     START:tt ss    END:tt ss   SIZE:ssss" and a newline.
+// 6 name bytes, 48 of the rest, 4 more for a negative size, the newline and
+// the terminating 0.
+inline constexpr std::int32_t LISTING_LINE_SIZE = 64;
+
+// "NAME     START:tt ss    END:tt ss   SIZE:ssss" and a newline, the name
+// as names go out (see setNamesUtf8).
 void printListingLine(std::FILE* out, const DirEntry& entry);
 
 #endif

@@ -13,6 +13,7 @@
 namespace {
 
 bool outputFailed = false;
+bool listOnly = false;
 
 bool failOutput(const char* name, const char* what, int error) {
     reportFileProblem(name, "%s: %s", what, error != 0 ? std::strerror(error) : "unknown error");
@@ -26,11 +27,13 @@ bool anyOutputFailed() { return outputFailed; }
 
 void resetOutputFailures() { outputFailed = false; }
 
+void setListOnly(bool list) { listOnly = list; }
+
 bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int32_t h,
                  std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t size) {
     // transferBuffer holds the longest run a directory entry can describe;
     // anything longer is not a request the tool makes.
-    if (skip < 0 || size < 0 || size > TRANSFER_BUFFER_SIZE - skip) {
+    if (listOnly || skip < 0 || size < 0 || size > TRANSFER_BUFFER_SIZE - skip) {
         return false;
     }
     const std::int32_t wanted = skip + size;

@@ -14,6 +14,9 @@
 bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int32_t h,
                  std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t size);
 
+// A listing run: extractFile reads and writes nothing, says nothing.
+void setListOnly(bool list);
+
 // Whether any output file could not be written since the last reset.
 bool anyOutputFailed();
 void resetOutputFailures();

@@ -1,37 +1,88 @@
 #include "tool/extract_main.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "tool/boot_check.h"
 #include "tool/broken_pipe.h"
 #include "tool/extract_directory.h"
 #include "tool/extract_file.h"
 #include "tool/messages.h"
+#include "tool/options.h"
 #include "tool/output_file.h"
 #include "tool/output_place.h"
 #include "tool/tool_image.h"
 
 D88Image image;
 
+namespace {
+
+constexpr char PROGRAM[] = "d88extract";
+
+constexpr char HELP_USAGE[] = "Usage: d88extract [OPTION]... IMAGE\n";
+constexpr char HELP_ABOUT[] =
+    "Takes apart the D88 image IMAGE: for every disk, writes the rest of a boot\n"
+    "disk's boot track to TTLPRG, prints one line per directory entry and\n"
+    "writes each entry's bytes to a file of its name. Called with IMAGE alone,\n"
+    "IMAGE is the image whatever it looks like.\n";
+
+OutputSettings outputSettings(const CommandLine& line) {
+    OutputSettings settings;
+    settings.folder = line.directory != nullptr ? line.directory : "";
+    settings.diskFolders = line.diskFolders;
+    settings.keepOldFiles = line.keepOldFiles;
+    settings.utf8Names = line.utf8;
+    return settings;
+}
+
+}  // namespace
+
 int extractMain(int argc, char** argv) {
     ignoreBrokenPipe();
     resetOutputFailures();
     resetStandardOutputCheck();
-    if (argc != 2) {
-        printUsage(argc > 0 && argv[0] != nullptr ? argv[0] : "d88extract");
+    setNamesUtf8(false);
+    setOutputSettings(OutputSettings{});
+    CommandLine line;
+    switch (parseCommandLine(argc, argv, EXTRACT_OPTIONS, line)) {
+    case ParseResult::Help:
+        printHelp(HELP_USAGE, HELP_ABOUT, EXTRACT_OPTIONS);
+        return finishStandardOutput(PROGRAM) ? 0 : 1;
+    case ParseResult::Version:
+        printVersion(PROGRAM);
+        return finishStandardOutput(PROGRAM) ? 0 : 1;
+    case ParseResult::Usage:
+        printUsage(argc > 0 && argv[0] != nullptr ? argv[0] : PROGRAM);
+        return 1;
+    case ParseResult::Run:
+        break;
+    }
+    if (line.utf8 && !canConvertNames()) {
+        std::fprintf(stderr, "%s: --utf8: this system cannot convert Shift_JIS (code page 932)\n", PROGRAM);
         return 1;
     }
-    const char* path = argv[1];
-    std::FILE* stream = openImageFile(path);
+    setNamesUtf8(line.utf8);
+    std::FILE* stream = openImageFile(line.image);
     setImageIdentity(identifyStream(stream));
     if (!image.openStream(stream)) {
         printOpenFailure();
+        return 1;
+    }
+    setOutputSettings(outputSettings(line));
+    setListOnly(line.listOnly);
+    errno = 0;
+    if (!line.listOnly && !prepareOutputFolder()) {
+        const int error = errno;
+        std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", PROGRAM, line.directory,
+                     error > 0 ? std::strerror(error) : "unknown error");
+        image.close();
         return 1;
     }
     const std::int32_t diskCount = image.getDiskCount();
     for (std::int32_t i = 0; i < diskCount; ++i) {
         // A disk that cannot be selected reads as empty: nothing is found.
         (void)image.selectDisk(i);
+        setOutputDisk(i);
         extractBootTrack();
         extractDirectory();
     }
@@ -39,9 +90,9 @@ int extractMain(int argc, char** argv) {
     // it be told from damage in the image.
     const bool readFailed = image.hasReadError();
     if (readFailed) {
-        reportImageReadError("d88extract", path, image.getReadError());
+        reportImageReadError(PROGRAM, line.image, image.getReadError());
     }
     image.close();
-    const bool outputKept = finishStandardOutput("d88extract");
+    const bool outputKept = finishStandardOutput(PROGRAM);
     return outputKept && !anyOutputFailed() && !readFailed ? 0 : 1;
 }

@@ -17,14 +17,11 @@ constexpr int EXIT_FAILURE_STATUS = 1;
 constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] = "Usage: d88info IMAGE\n";
-constexpr char HELP[] =
+constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
     "present track, and the directory as d88extract lists it, each entry\n"
-    "marked with how much of it can be read (all, some, none).\n"
-    "\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n";
+    "marked with how much of it can be read (all, some, none).\n";
 
 D88Image image;
 
@@ -35,22 +32,28 @@ int finish() { return finishStandardOutput("d88info") ? EXIT_OK : EXIT_FAILURE_S
 int infoMain(int argc, char** argv) {
     ignoreBrokenPipe();
     resetStandardOutputCheck();
-    const char* argument = argc == 2 ? argv[1] : nullptr;
-    if (argument != nullptr && std::strcmp(argument, "--help") == 0) {
-        std::fputs(USAGE, stdout);
-        std::fputs(HELP, stdout);
+    setNamesUtf8(false);
+    CommandLine line;
+    switch (parseCommandLine(argc, argv, INFO_OPTIONS, line)) {
+    case ParseResult::Help:
+        printHelp(USAGE, ABOUT, INFO_OPTIONS);
         return finish();
-    }
-    if (argument != nullptr && std::strcmp(argument, "--version") == 0) {
-        std::printf("d88info %s\n", D88_VERSION);
+    case ParseResult::Version:
+        printVersion("d88info");
         return finish();
-    }
-    // "-" alone may name a file; any other dash is an option this tool lacks.
-    if (argument == nullptr || (argument[0] == '-' && argument[1] != '\0')) {
+    case ParseResult::Usage:
         std::fputs(USAGE, stderr);
         std::fputs("Try 'd88info --help' for more information.\n", stderr);
         return EXIT_USAGE;
+    case ParseResult::Run:
+        break;
     }
+    if (line.utf8 && !canConvertNames()) {
+        std::fputs("d88info: --utf8: this system cannot convert Shift_JIS (code page 932)\n", stderr);
+        return EXIT_FAILURE_STATUS;
+    }
+    setNamesUtf8(line.utf8);
+    const char* argument = line.image;
     errno = 0;
     if (!image.openStream(openImageFile(argument))) {
         std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argument,

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tool/sjis_text.h"
+
 namespace {
 
 // "Cannot open the file", in Shift_JIS: the console this tool was made for
@@ -20,11 +22,65 @@ int standardOutputError = -1;
 
 const char* reasonText(int error) { return error > 0 ? std::strerror(error) : "unknown error"; }
 
+bool namesUtf8 = false;
+
+// The longest text that goes out through putText: a listing line, or a
+// diagnostic's name.
+constexpr std::size_t TEXT_SIZE = 256;
+char utf8Text[utf8BufferSize(TEXT_SIZE)];
+
+// The help's option column: "  -C, --directory=DIR  ".
+constexpr int OPTION_COLUMN_WIDTH = 24;
+
+void printOptionLine(char shortName, const char* longName, const char* valueName, const char* summary) {
+    char option[64];
+    if (valueName != nullptr) {
+        std::snprintf(option, sizeof option, "--%s=%s", longName, valueName);
+    } else {
+        std::snprintf(option, sizeof option, "--%s", longName);
+    }
+    char shortForm[8] = "    ";
+    if (shortName != 0) {
+        std::snprintf(shortForm, sizeof shortForm, "-%c, ", shortName);
+    }
+    std::printf("  %s%-*s%s\n", shortForm, OPTION_COLUMN_WIDTH - 6, option, summary);
+}
+
 }  // namespace
 
 void printUsage(const char* program) { std::fprintf(stderr, "Usage: %s [d88file]\n", program); }
 
-void printOpenFailure() { std::fputs(OPEN_FAILURE_SJIS, stderr); }
+void printOpenFailure() { putText(stderr, OPEN_FAILURE_SJIS); }
+
+void printHelp(const char* usage, const char* about, const OptionSet& options) {
+    std::fputs(usage, stdout);
+    std::fputs(about, stdout);
+    std::fputs("\n", stdout);
+    for (const OptionSpec& spec : OPTION_SPECS) {
+        if (options.accepts(spec.option)) {
+            printOptionLine(spec.shortName, spec.longName, spec.valueName, spec.summary);
+        }
+    }
+    printOptionLine(0, "help", nullptr, "print this help and exit");
+    printOptionLine(0, "version", nullptr, "print the version and exit");
+}
+
+void printVersion(const char* program) { std::printf("%s %s\n", program, D88_VERSION); }
+
+void setNamesUtf8(bool utf8) { namesUtf8 = utf8; }
+
+bool canConvertNames() { return sjisToUtf8("", 0, utf8Text, sizeof utf8Text).status != SjisStatus::NoConverter; }
+
+void putText(std::FILE* out, const char* text) {
+    if (!namesUtf8) {
+        std::fputs(text, out);
+        return;
+    }
+    // Never longer than TEXT_SIZE bytes in practice; a longer one is cut at
+    // a character, never overrun.
+    (void)sjisToUtf8(text, std::strlen(text), utf8Text, sizeof utf8Text);
+    std::fputs(utf8Text, out);
+}
 
 void printBootDiskFound() {
     std::fputs("Found: DISK-A  cutting ... TTLPRG\n", stdout);
@@ -36,7 +92,9 @@ void reportFileProblem(const char* name, const char* format, ...) {
     // streams end up in one place.
     std::fflush(stdout);
     watchStandardOutput();
-    std::fprintf(stderr, "%s: %s: ", PROGRAM_NAME, name);
+    std::fprintf(stderr, "%s: ", PROGRAM_NAME);
+    putText(stderr, name);
+    std::fputs(": ", stderr);
     va_list args;
     va_start(args, format);
     std::vfprintf(stderr, format, args);

@@ -5,9 +5,26 @@
 
 #include <cstdint>
 
+#include <cstdio>
+
+#include "tool/options.h"
+
 void printUsage(const char* program);
 void printOpenFailure();
 void printBootDiskFound();
+
+// The help of a tool: its usage line, `about`, then one line for each
+// option of `options`, --help and --version.
+void printHelp(const char* usage, const char* about, const OptionSet& options);
+void printVersion(const char* program);
+
+// Whether names read from the image, and the Shift_JIS message, go out in
+// UTF-8 rather than as their raw Shift_JIS bytes. False until set.
+void setNamesUtf8(bool utf8);
+// Whether this system can convert Shift_JIS to UTF-8 at all.
+bool canConvertNames();
+// Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out.
+void putText(std::FILE* out, const char* text);
 
 // One diagnostic line about output file `name`: "d88extract: NAME: TEXT".
 void reportFileProblem(const char* name, const char* format, ...)

@@ -18,11 +18,11 @@ struct OptionSpec {
 // follows as the next argument or, for a long name, after '='; short
 // options are never bundled ("-kt") nor joined to a value ("-CDIR").
 inline constexpr OptionSpec OPTION_SPECS[] = {
-    {Option::Directory, 'C', "directory", "DIR", "write the files into DIR instead of the current folder"},
-    {Option::DiskFolders, 0, "disk-folders", nullptr, "write each disk's files into a folder of its own"},
-    {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "leave existing files as they are"},
-    {Option::List, 't', "list", nullptr, "list the entries and write no file"},
-    {Option::Utf8, 0, "utf8", nullptr, "print names as UTF-8 instead of their Shift_JIS bytes"},
+    {Option::Directory, 'C', "directory", "DIR", "write the files into DIR (made if missing)"},
+    {Option::DiskFolders, 0, "disk-folders", nullptr, "each disk's files in a folder of their own, diskNN"},
+    {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "never replace a file; such an entry fails the run"},
+    {Option::List, 't', "list", nullptr, "print the listing only; write no file"},
+    {Option::Utf8, 0, "utf8", nullptr, "names in UTF-8 instead of their Shift_JIS bytes"},
 };
 
 // What one tool accepts.

@@ -4,12 +4,16 @@
 #include <cstring>
 
 #include "tool/output_file.h"
+#include "tool/sjis_text.h"
 
 namespace {
 
 // Longest path the tool builds: a folder given on the command line, a disk
 // folder and a name.
 constexpr std::size_t PATH_SIZE = 4096;
+// The longest name converted to UTF-8: a directory entry's (6 bytes) or
+// TTLPRG.
+constexpr std::size_t NAME_SIZE = 16;
 
 FileIdentity identityOf(const struct stat& status) {
     FileIdentity identity;
@@ -22,7 +26,16 @@ FileIdentity identityOf(const struct stat& status) {
 // "folder/name" in `path`; false (errno ENAMETOOLONG) when it does not fit.
 bool joinPath(const OutputName& output, char (&path)[PATH_SIZE]) {
     const char* name = output.name;
-    // TODO utf8
+    char utf8Name[utf8BufferSize(NAME_SIZE)];
+    if (output.utf8) {
+        const std::size_t length = std::strlen(name);
+        if (length > NAME_SIZE
+            || sjisToUtf8(name, length, utf8Name, sizeof utf8Name).status != SjisStatus::Complete) {
+            errno = EILSEQ;
+            return false;
+        }
+        name = utf8Name;
+    }
     const int length = output.folder[0] == '\0'
                            ? std::snprintf(path, PATH_SIZE, "%s", name)
                            : std::snprintf(path, PATH_SIZE, "%s/%s", output.folder, name);
