@@ -231,6 +231,18 @@ TEST(ImageSafety, AnEntryNamedLikeTheImageNeverReplacesIt) {
     }
 }
 
+TEST(ImageSafety, TheImageIsFoundInTheOutputFolderToo) {
+    Scratch scratch;
+    const std::vector<Disk> disks = twoDisksListing("GAME");
+    fs::create_directories(scratch.work() / "out" / "disk00");
+    writeImage(scratch.work() / "out" / "disk00" / "GAME", disks);
+    const ToolResult result = scratch.run({"d88extract", "-C", "out", "--disk-folders", "out/disk00/GAME"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, console("d88extract: GAME: not written: the file is the image being read\n"));
+    EXPECT_EQ(readFile(scratch.work() / "out" / "disk00" / "GAME"), buildImage(disks));
+    EXPECT_TRUE(fs::exists(scratch.work() / "out" / "disk01" / "GAME2"));
+}
+
 TEST(ImageSafety, ALinkToTheImageIsNotFollowedIntoIt) {
     if (toolRunsOnWindows()) {
         GTEST_SKIP() << "symbolic links are a POSIX case";
