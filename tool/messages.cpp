@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tool/arguments.h"
+
 namespace {
 
 // "Cannot open the file", in Shift_JIS: the console this tool was made for
@@ -22,7 +24,9 @@ const char* reasonText(int error) { return error > 0 ? std::strerror(error) : "u
 
 }  // namespace
 
-void printUsage(const char* program) { std::fprintf(stderr, "Usage: %s [d88file]\n", program); }
+void printUsage(const char* program) {
+    std::fprintf(stderr, "Usage: %s [d88file]\n", argumentAsShown(program));
+}
 
 void printOpenFailure() { std::fputs(OPEN_FAILURE_SJIS, stderr); }
 
@@ -47,7 +51,8 @@ void reportFileProblem(const char* name, const char* format, ...) {
 void reportImageReadError(const char* program, const char* path, int error) {
     std::fflush(stdout);
     watchStandardOutput();
-    std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", program, path, reasonText(error));
+    std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", program, argumentAsShown(path),
+                 reasonText(error));
 }
 
 void watchStandardOutput() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+// `program` and `path` are arguments as the command line carries them.
 void printUsage(const char* program);
 void printOpenFailure();
 void printBootDiskFound();

@@ -15,12 +15,17 @@ struct FileIdentity {
     bool known = false;
 };
 
-// Opens the image at `path` (as given on the command line) for binary
-// reading; null with errno set when it cannot.
+// Opens the image at `path`, an argument as the command line carries it
+// (UTF-8 on Windows, see arguments.h), for binary reading; null with errno
+// set when it cannot.
 std::FILE* openImageFile(const char* path);
 
 // The identity of an open stream; not known when the host cannot tell.
 FileIdentity identifyStream(std::FILE* stream);
+
+// Output names are entries' names, raw bytes: Shift_JIS by the disks'
+// design. POSIX takes the bytes as they are; Windows reads them as code page
+// 932 whatever its own code page, and makes its name of them in UTF-16.
 
 // Whether the file `name` in the current folder exists and is `identity`
 // (a symbolic or hard link to it counts).

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include "tool/output_file.h"
+#include "tool/output_name.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ FileIdentity identityOf(const struct stat& status) {
 }
 
 }  // namespace
+
+const NameRules HOST_NAME_RULES = NameRules::Posix;
 
 std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
 
