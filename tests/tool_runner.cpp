@@ -28,8 +28,9 @@ std::string environment(const char* name) {
 
 std::string launcherPath() { return environment("D88EXTRACT_LAUNCHER"); }
 
-// `text` converted by iconv from `from` to `to`; a character that `to`
-// lacks becomes `missing`, and an incomplete one at the end `unfinished`.
+// `text` converted by iconv from `from` to `to`. A UTF-8 character that
+// `to` lacks becomes `missing`, and an incomplete one at the end
+// `unfinished`; where either is empty, meeting it is an error of the test.
 std::string convert(const std::string& text, const char* from, const char* to, const std::string& missing,
                     const std::string& unfinished) {
     const iconv_t converter = ::iconv_open(to, from);
@@ -45,21 +46,24 @@ std::string convert(const std::string& text, const char* from, const char* to, c
         char* out = block;
         std::size_t outLeft = sizeof block;
         const std::size_t result = ::iconv(converter, &in, &inLeft, &out, &outLeft);
+        const int error = errno;
         converted.append(block, static_cast<std::size_t>(out - block));
-        if (result != static_cast<std::size_t>(-1) || errno == E2BIG) {
+        if (result != static_cast<std::size_t>(-1) || error == E2BIG) {
             continue;
         }
-        if (errno == EINVAL) {
-            converted += unfinished;
+        const std::string& replacement = error == EINVAL ? unfinished : missing;
+        if (replacement.empty()) {
+            ::iconv_close(converter);
+            throw std::invalid_argument(std::string("no ") + to + " for these " + from + " bytes");
+        }
+        converted += replacement;
+        if (error == EINVAL) {
             break;
         }
-        // One unconvertible character: a lead byte and its trail, or one
-        // UTF-8 sequence.
         std::size_t skip = 1;
         while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) {
             ++skip;
         }
-        converted += missing;
         in += skip;
         inLeft -= skip;
     }
@@ -126,7 +130,7 @@ std::string storedName(const std::string& nameBytes) {
         name.pop_back();
     }
     // Windows makes U+30FB of a lead byte with nothing after it.
-    return convert(name, "CP932", "UTF-8", "?", "\xE3\x83\xBB");
+    return convert(name, "CP932", "UTF-8", "", "\xE3\x83\xBB");
 }
 
 std::string shownArgument(const std::string& argument) {
@@ -134,7 +138,7 @@ std::string shownArgument(const std::string& argument) {
     if (!toolRunsOnWindows() || codePage.empty()) {
         return argument;
     }
-    return convert(argument, "UTF-8", ("CP" + codePage).c_str(), "?", "?");
+    return convert(argument, "UTF-8", ("CP" + codePage).c_str(), "?", "");
 }
 
 Scratch::Scratch() {

@@ -18,8 +18,8 @@ const char* argumentAsShown(const char* argument) {
     // The conversion the C runtime makes for a narrow main, flags included,
     // so that the bytes are the ones it would have passed.
     if (MultiByteToWideChar(CP_UTF8, 0, argument, -1, wideArgument, MAX_COMMAND_LINE) == 0
-        || WideCharToMultiByte(CP_ACP, 0, wideArgument, -1, shownArgument, sizeof shownArgument, nullptr,
-                               nullptr)
+        || WideCharToMultiByte(CP_ACP, 0, wideArgument, -1, shownArgument,
+                               static_cast<int>(sizeof shownArgument), nullptr, nullptr)
                == 0) {
         return argument;
     }
