@@ -15,8 +15,8 @@ char shownArgument[MAX_COMMAND_LINE * MAX_ANSI_BYTES_PER_UNIT];
 }  // namespace
 
 const char* argumentAsShown(const char* argument) {
-    // The conversion the C runtime makes for a narrow main, flags included,
-    // so that the bytes are the ones it would have passed.
+    // Windows makes the narrow command line of a narrow main the same way:
+    // the ANSI code page, best fit for what it lacks.
     if (MultiByteToWideChar(CP_UTF8, 0, argument, -1, wideArgument, MAX_COMMAND_LINE) == 0
         || WideCharToMultiByte(CP_ACP, 0, wideArgument, -1, shownArgument,
                                static_cast<int>(sizeof shownArgument), nullptr, nullptr)
