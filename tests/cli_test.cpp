@@ -61,6 +61,23 @@ TEST(CommandLine, APathWithSpacesArrivesAsOneArgument) {
     EXPECT_EQ(scratch.files(), (Files{{"TTLPRG", titleBytes()}}));
 }
 
+TEST(CommandLine, AnImagePathOfKanaAndKanjiOpensInEitherTool) {
+    // Half-width kana and a kanji whose second Shift_JIS byte is 0x5C: no
+    // code page but 932 holds them, and an English Windows none of them.
+    Scratch scratch;
+    const fs::path path = scratch.root() / "\uFF7B\uFF9D\u8868.d88";
+    writeImage(path, {bootDisk(SIGNATURE_A)});
+    const ToolResult result = scratch.run({"d88extract", path.string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, console(FOUND));
+    EXPECT_EQ(scratch.files(), (Files{{"TTLPRG", titleBytes()}}));
+
+    const ToolResult info = scratch.run({"d88info", path.string()}, "", {}, infoPath());
+    EXPECT_EQ(info.status, 0) << info.err;
+    const std::string firstLine = shownArgument(path.string()) + ": 1 disk\n";
+    EXPECT_EQ(info.out.substr(0, console(firstLine).size()), console(firstLine));
+}
+
 TEST(CommandLine, WildcardsAreNotExpanded) {
     Scratch scratch;
     writeImage(scratch.work() / "a.d88", {bootDisk(SIGNATURE_A)});

@@ -218,4 +218,43 @@ TEST(UnsafeNames, DeviceNamesAndStreamSeparatorsAreRefusedOnWindowsOnly) {
     EXPECT_EQ(scratch.files(), expected);
 }
 
+TEST(ShiftJisNames, EachIsWrittenUnderItsReadingAndOnlyLoneSeparatorsAreRefused) {
+    const std::vector<std::string> written = {
+        "\xBB\xDD\xCC\xDF\xD9",  // half-width kana
+        "\x95\x5C\x8E\xA6",       // two kanji, the first ending in 0x5C
+        "\x83\x5C",               // katakana ending in 0x5C
+        "\x94\x5C\x97\xCD",       // kanji ending in 0x5C
+        "\x83\x7C",               // katakana ending in 0x7C
+        "A\x83\x5C\xB1" "1",       // mixed with ASCII and half-width kana
+        "AB\x83",                 // a lead byte with nothing after it
+    };
+    // Separators standing alone, also right after a double-byte character.
+    const std::vector<std::string> refusedOnWindows = {"A\\B", "\xB1:", "\x83\x5C\\"};
+    std::vector<Bytes> entries;
+    std::vector<std::string> names = written;
+    names.insert(names.end(), refusedOnWindows.begin(), refusedOnWindows.end());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        entries.push_back(dirEntry(names[i], 2 + i / 5, 1 + i % 5, 2 + i / 5, 1 + i % 5));
+    }
+    Scratch scratch;
+    const ToolResult result = scratch.extract({dataDisk(entries)});
+
+    const bool windows = toolRunsOnWindows();
+    Files expected;
+    std::string refusals;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (windows && i >= written.size()) {
+            const bool colon = names[i].back() == ':';
+            refusals += "d88extract: " + names[i] + ": not written: the name contains '"
+                        + (colon ? ":" : "\\") + "'\n";
+        } else {
+            expected[storedName(names[i])] = dataSector(2 + i / 5, 1 + i % 5);
+        }
+    }
+    EXPECT_EQ(result.status, windows ? 1 : 0);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 10);
+    EXPECT_EQ(result.err, console(refusals));
+    EXPECT_EQ(scratch.files(), expected);
+}
+
 }  // namespace

@@ -25,9 +25,23 @@ TEST(OutputName, EverywhereSlashesAndDotFoldersAreRefused) {
 TEST(OutputName, BackslashAndColonAreOrdinaryBytesOnPosix) {
     EXPECT_TRUE(allowed("\x83\x5C", NameRules::Posix));  // a Shift_JIS character
     EXPECT_TRUE(allowed("A:B", NameRules::Posix));
+    EXPECT_TRUE(allowed("A\\B", NameRules::Posix));
     EXPECT_TRUE(allowed("CON", NameRules::Posix));
-    EXPECT_FALSE(allowed("\x83\x5C", NameRules::Windows));
     EXPECT_FALSE(allowed("A:B", NameRules::Windows));
+}
+
+TEST(OutputName, OnWindowsOnlySeparatorsStandingAloneAreRefused) {
+    // 0x5C as the second byte of a double-byte character, after either range
+    // of lead bytes; a lead byte at the end.
+    for (const char* name : {"\x83\x5C", "\x95\x5C\x8E\xA6", "A\x9F\x5C", "\xE0\x5C", "\xFC\x5C", "AB\x83"}) {
+        EXPECT_TRUE(allowed(name, NameRules::Windows)) << name;
+    }
+    // Half-width kana and 0x80, 0xA0, 0xFD are single bytes; a byte outside
+    // the trail range stands alone; 0x5C after a full character is alone.
+    for (const char* name :
+         {"\xB1\x5C", "\x80\x5C", "\xA0\x5C", "\xFD\x5C", "\x83:", "\x83\x5C\x5C", "\x83\x83\x5C"}) {
+        EXPECT_FALSE(allowed(name, NameRules::Windows)) << name;
+    }
 }
 
 TEST(OutputName, WindowsDeviceNamesAreRefusedInEveryDisguise) {

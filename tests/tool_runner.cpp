@@ -1,10 +1,12 @@
 #include "tests/tool_runner.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -26,15 +28,47 @@ std::string environment(const char* name) {
 
 std::string launcherPath() { return environment("D88EXTRACT_LAUNCHER"); }
 
-void appendUtf8(std::string& out, unsigned codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-        return;
+// `text` converted by iconv from `from` to `to`. A UTF-8 character that
+// `to` lacks becomes `missing`, and an incomplete one at the end
+// `unfinished`; where either is empty, meeting it is an error of the test.
+std::string convert(const std::string& text, const char* from, const char* to, const std::string& missing,
+                    const std::string& unfinished) {
+    const iconv_t converter = ::iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        throw std::runtime_error(std::string("iconv cannot convert to ") + to);
     }
-    // Only the three-byte form is needed: half-width katakana are U+FF61 to U+FF9F.
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    std::string converted;
+    std::string input = text;
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+        char block[64];
+        char* out = block;
+        std::size_t outLeft = sizeof block;
+        const std::size_t result = ::iconv(converter, &in, &inLeft, &out, &outLeft);
+        const int error = errno;
+        converted.append(block, static_cast<std::size_t>(out - block));
+        if (result != static_cast<std::size_t>(-1) || error == E2BIG) {
+            continue;
+        }
+        const std::string& replacement = error == EINVAL ? unfinished : missing;
+        if (replacement.empty()) {
+            ::iconv_close(converter);
+            throw std::invalid_argument(std::string("no ") + to + " for these " + from + " bytes");
+        }
+        converted += replacement;
+        if (error == EINVAL) {
+            break;
+        }
+        std::size_t skip = 1;
+        while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) {
+            ++skip;
+        }
+        in += skip;
+        inLeft -= skip;
+    }
+    ::iconv_close(converter);
+    return converted;
 }
 
 void redirect(const std::string& path, int fd) {
@@ -95,21 +129,16 @@ std::string storedName(const std::string& nameBytes) {
     while (!name.empty() && (name.back() == ' ' || name.back() == '.')) {
         name.pop_back();
     }
-    constexpr unsigned char FIRST_KATAKANA = 0xA1;
-    constexpr unsigned char LAST_KATAKANA = 0xDF;
-    constexpr unsigned KATAKANA_BASE = 0xFF61;
-    std::string stored;
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            appendUtf8(stored, byte);
-        } else if (byte >= FIRST_KATAKANA && byte <= LAST_KATAKANA) {
-            appendUtf8(stored, KATAKANA_BASE + (byte - FIRST_KATAKANA));
-        } else {
-            throw std::invalid_argument("storedName: no code page 932 mapping for this byte");
-        }
+    // Windows makes U+30FB of a lead byte with nothing after it.
+    return convert(name, "CP932", "UTF-8", "", "\xE3\x83\xBB");
+}
+
+std::string shownArgument(const std::string& argument) {
+    const std::string codePage = environment("D88EXTRACT_CODE_PAGE");
+    if (!toolRunsOnWindows() || codePage.empty()) {
+        return argument;
     }
-    return stored;
+    return convert(argument, "UTF-8", ("CP" + codePage).c_str(), "?", "");
 }
 
 Scratch::Scratch() {
@@ -133,8 +162,8 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
     const fs::path outPath = rootDir / "stdout";
     const fs::path errPath = rootDir / "stderr";
     const std::string tool = program.empty() ? toolPath() : program;
-    // Only the tool itself has a Windows build to launch.
-    const std::string launcher = program.empty() ? launcherPath() : "";
+    // d88extract and d88info have Windows builds to launch; others run here.
+    const std::string launcher = program.empty() || program == infoPath() ? launcherPath() : "";
     // A launcher takes the tool's path and the arguments after argument 0.
     std::vector<char*> argv;
     std::size_t first = 0;

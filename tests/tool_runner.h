@@ -1,10 +1,11 @@
 // Runs the built d88extract in a fresh scratch folder and captures what it
 // leaves: exit status, standard output and error bytes, and the files made.
 //
-// The same cases check the Windows exe: D88EXTRACT names the tool,
-// D88EXTRACT_LAUNCHER a program that starts it (Wine) and
+// The same cases check the Windows exes: D88EXTRACT and D88INFO name the
+// tools, D88EXTRACT_LAUNCHER a program that starts them (Wine),
 // D88EXTRACT_HOST=windows says that what a Windows console and file system
-// make of its output is to be expected (see the helpers at the end).
+// make of their output is to be expected (see the helpers at the end), and
+// D88EXTRACT_CODE_PAGE is that Windows' ANSI code page.
 #ifndef TESTS_TOOL_RUNNER_H
 #define TESTS_TOOL_RUNNER_H
 
@@ -69,9 +70,14 @@ std::string console(const std::string& text);
 std::string invokedAs(const std::string& argv0);
 
 // The name files() shows for a file the tool created as `nameBytes`. Windows
-// drops trailing spaces and dots, reads the bytes in the ANSI code page (932,
-// Japanese, in the Wine setup) and stores Unicode, which Linux shows as
-// UTF-8. Handles the ASCII and half-width katakana bytes the tests use.
+// drops trailing spaces and dots, reads the bytes as Shift_JIS (code page
+// 932) whatever its own code page and stores Unicode, which Linux shows as
+// UTF-8.
 std::string storedName(const std::string& nameBytes);
+
+// The bytes a message naming the UTF-8 argument `argument` holds: on Windows
+// those of the ANSI code page D88EXTRACT_CODE_PAGE ('?' for a character it
+// lacks).
+std::string shownArgument(const std::string& argument);
 
 #endif

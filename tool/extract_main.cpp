@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "tool/arguments.h"
 #include "tool/boot_check.h"
 #include "tool/broken_pipe.h"
 #include "tool/extract_directory.h"
@@ -73,7 +74,7 @@ int extractMain(int argc, char** argv) {
     errno = 0;
     if (!line.listOnly && !prepareOutputFolder()) {
         const int error = errno;
-        std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", PROGRAM, line.directory,
+        std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", PROGRAM, argumentAsShown(line.directory),
                      error > 0 ? std::strerror(error) : "unknown error");
         image.close();
         return 1;

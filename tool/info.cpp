@@ -1,3 +1,4 @@
+#include "tool/arguments.h"
 #include "tool/info_main.h"
 
-int main(int argc, char** argv) { return infoMain(argc, argv); }
+int toolMain(int argc, char** argv) { return infoMain(argc, argv); }

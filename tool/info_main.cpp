@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "d88/d88_image.h"
+#include "tool/arguments.h"
 #include "tool/broken_pipe.h"
 #include "tool/disk_report.h"
 #include "tool/messages.h"
@@ -56,12 +57,13 @@ int infoMain(int argc, char** argv) {
     const char* argument = line.image;
     errno = 0;
     if (!image.openStream(openImageFile(argument))) {
-        std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argument,
+        std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argumentAsShown(argument),
                      errno != 0 ? std::strerror(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
     }
     const std::int32_t diskCount = image.getDiskCount();
-    std::printf("%s: %ld disk%s\n", argument, static_cast<long>(diskCount), diskCount == 1 ? "" : "s");
+    std::printf("%s: %ld disk%s\n", argumentAsShown(argument), static_cast<long>(diskCount),
+                diskCount == 1 ? "" : "s");
     for (std::int32_t i = 0; i < diskCount; ++i) {
         std::printf("\n");
         printDiskReport(image, i);

@@ -1,3 +1,4 @@
+#include "tool/arguments.h"
 #include "tool/extract_main.h"
 
-int main(int argc, char** argv) { return extractMain(argc, argv); }
+int toolMain(int argc, char** argv) { return extractMain(argc, argv); }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tool/sjis_text.h"
+#include "tool/arguments.h"
 
 namespace {
 
@@ -48,7 +49,9 @@ void printOptionLine(char shortName, const char* longName, const char* valueName
 
 }  // namespace
 
-void printUsage(const char* program) { std::fprintf(stderr, "Usage: %s [d88file]\n", program); }
+void printUsage(const char* program) {
+    std::fprintf(stderr, "Usage: %s [d88file]\n", argumentAsShown(program));
+}
 
 void printOpenFailure() { putText(stderr, OPEN_FAILURE_SJIS); }
 
@@ -105,7 +108,8 @@ void reportFileProblem(const char* name, const char* format, ...) {
 void reportImageReadError(const char* program, const char* path, int error) {
     std::fflush(stdout);
     watchStandardOutput();
-    std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", program, path, reasonText(error));
+    std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", program, argumentAsShown(path),
+                 reasonText(error));
 }
 
 void watchStandardOutput() {

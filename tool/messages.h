@@ -9,6 +9,7 @@
 
 #include "tool/options.h"
 
+// `program` is argument 0 as the command line carries it (arguments.h).
 void printUsage(const char* program);
 void printOpenFailure();
 void printBootDiskFound();
@@ -34,7 +35,8 @@ void reportFileProblem(const char* name, const char* format, ...)
     ;
 
 // "PROGRAM: PATH: cannot read the image: REASON" on standard error, for a
-// read that failed after the image was opened (`error` is its errno).
+// read that failed after the image was opened (`error` is its errno); `path`
+// as the command line carries it.
 void reportImageReadError(const char* program, const char* path, int error);
 
 // Standard output fails inside a print call, and the system's reason for it

@@ -15,8 +15,12 @@ struct FileIdentity {
     bool known = false;
 };
 
-// An output file: a directory entry's name (raw Shift_JIS bytes) inside a
-// folder given as a path ("" for the current folder).
+// An output file: a directory entry's name inside a folder ("" for the
+// current folder). The folder is a path as the command line carries it
+// (UTF-8 on Windows, see arguments.h). The name is an entry's raw bytes,
+// Shift_JIS by the disks' design: POSIX takes the bytes as they are;
+// Windows reads them as code page 932 whatever its own code page, and makes
+// its name of them in UTF-16.
 struct OutputName {
     const char* folder = "";
     const char* name = "";
@@ -26,8 +30,8 @@ struct OutputName {
     bool utf8 = false;
 };
 
-// Opens the image at `path` (as given on the command line) for binary
-// reading; null with errno set when it cannot.
+// Opens the image at `path`, an argument as the command line carries it,
+// for binary reading; null with errno set when it cannot.
 std::FILE* openImageFile(const char* path);
 
 // The identity of an open stream; not known when the host cannot tell.
@@ -42,8 +46,9 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity);
 // otherwise one that exists is replaced. Null with errno set when it cannot.
 std::FILE* createOutputFile(const OutputName& output, bool exclusive);
 
-// Creates the folder `path` and any of its parents that are missing; true
-// when it exists as a folder afterwards, else false with errno set.
+// Creates the folder `path` (as the command line carries it) and any of its
+// parents that are missing; true when it exists as a folder afterwards,
+// else false with errno set.
 bool makeFolders(const char* path);
 
 #endif

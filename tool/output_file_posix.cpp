@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tool/output_file.h"
+#include "tool/output_name.h"
 #include "tool/sjis_text.h"
 
 namespace {
@@ -52,6 +53,8 @@ bool isFolder(const char* path) {
 }
 
 }  // namespace
+
+const NameRules HOST_NAME_RULES = NameRules::Posix;
 
 std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
 

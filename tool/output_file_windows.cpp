@@ -4,13 +4,48 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "tool/output_file.h"
+#include "tool/output_name.h"
 
 namespace {
 
-constexpr std::size_t PATH_SIZE = 4096;
+// Names on the disks are Shift_JIS; reading them in the system's own code
+// page would garble them on any Windows not set to Japanese.
+constexpr UINT NAME_CODE_PAGE = 932;
+// The longest path the wide interface takes, in UTF-16 units.
+constexpr int MAX_WIDE_PATH = 32768;
+
+wchar_t widePath[MAX_WIDE_PATH];
+
+// Appends `text` read in `codePage` to the UTF-16 path in widePath, which
+// holds `used` units; returns the new length, or -1 with errno set. Bytes
+// that are no character of the code page become its default character
+// (U+30FB for 932) rather than a refusal.
+int widen(UINT codePage, const char* text, int used) {
+    const int room = MAX_WIDE_PATH - used;
+    const int added = room > 0 ? MultiByteToWideChar(codePage, 0, text, -1, widePath + used, room) : 0;
+    if (added == 0) {
+        errno = room <= 0 || GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ENAMETOOLONG : EINVAL;
+        return -1;
+    }
+    return used + added - 1;  // without the terminating 0
+}
+
+// The wide path of an output file: its folder (UTF-8), a separator, and its
+// name read as Shift_JIS. Null with errno set.
+const wchar_t* outputPath(const OutputName& output) {
+    int length = 0;
+    if (output.folder[0] != '\0') {
+        length = widen(CP_UTF8, output.folder, 0);
+        if (length < 0 || length + 1 >= MAX_WIDE_PATH) {
+            errno = ENAMETOOLONG;
+            return nullptr;
+        }
+        widePath[length++] = L'\\';
+    }
+    return widen(NAME_CODE_PAGE, output.name, length) < 0 ? nullptr : widePath;
+}
 
 FileIdentity identityOf(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -24,22 +59,20 @@ FileIdentity identityOf(HANDLE handle) {
     return identity;
 }
 
-bool joinPath(const OutputName& output, char (&path)[PATH_SIZE]) {
-    const int length = output.folder[0] == '\0'
-                           ? std::snprintf(path, PATH_SIZE, "%s", output.name)
-                           : std::snprintf(path, PATH_SIZE, "%s\\%s", output.folder, output.name);
-    if (length < 0 || static_cast<std::size_t>(length) >= PATH_SIZE) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
-    return true;
-}
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isFolder(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 }  // namespace
 
-std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
+const NameRules HOST_NAME_RULES = NameRules::Windows;
+
+std::FILE* openImageFile(const char* path) {
+    return widen(CP_UTF8, path, 0) >= 0 ? _wfopen(widePath, L"rb") : nullptr;
+}
 
 FileIdentity identifyStream(std::FILE* stream) {
     if (stream == nullptr) {
@@ -49,13 +82,13 @@ FileIdentity identifyStream(std::FILE* stream) {
 }
 
 bool isSameFile(const OutputName& output, const FileIdentity& identity) {
-    char path[PATH_SIZE];
-    if (!identity.known || !joinPath(output, path)) {
+    const wchar_t* path = identity.known ? outputPath(output) : nullptr;
+    if (path == nullptr) {
         return false;
     }
     // Opened for no access at all, shared every way, so that the image's
     // own open handle does not stand in the way; a link is followed.
-    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE handle = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
@@ -66,16 +99,16 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity) {
 }
 
 std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
-    char path[PATH_SIZE];
-    if (!joinPath(output, path)) {
+    const wchar_t* path = outputPath(output);
+    if (path == nullptr) {
         return nullptr;
     }
     if (!exclusive) {
-        return std::fopen(path, "wb");
+        return _wfopen(path, L"wb");
     }
     // _O_EXCL, as fopen's "x" does where the C runtime knows it (msvcrt.dll
     // does not): an existing name is never opened.
-    const int descriptor = _open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int descriptor = _wopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (descriptor < 0) {
         return nullptr;
     }
@@ -87,30 +120,27 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
 }
 
 bool makeFolders(const char* path) {
-    char partial[PATH_SIZE];
-    const std::size_t length = std::strlen(path);
-    if (length >= PATH_SIZE) {
-        errno = ENAMETOOLONG;
+    const int length = widen(CP_UTF8, path, 0);
+    if (length < 0) {
         return false;
     }
-    std::memcpy(partial, path, length + 1);
-    for (std::size_t i = 1; i <= length; ++i) {
-        if (i < length && !isSeparator(partial[i])) {
+    // Each parent in turn, then the folder itself; one that exists is fine.
+    for (int i = 1; i <= length; ++i) {
+        if (i < length && !isSeparator(widePath[i])) {
             continue;
         }
-        const char kept = partial[i];
-        partial[i] = '\0';
-        // "C:" alone, or a bare separator, is no folder to make.
-        const bool drive = i == 2 && partial[1] == ':';
-        if (!drive && CreateDirectoryA(partial, nullptr) == 0) {
+        const wchar_t kept = widePath[i];
+        widePath[i] = L'\0';
+        // "C:" alone is a drive, no folder to make.
+        const bool drive = i == 2 && widePath[1] == L':';
+        if (!drive && CreateDirectoryW(widePath, nullptr) == 0) {
             const DWORD error = GetLastError();
-            const DWORD attributes = GetFileAttributesA(partial);
-            if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            if (!isFolder(widePath)) {
                 errno = error == ERROR_ALREADY_EXISTS ? ENOTDIR : error == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
                 return false;
             }
         }
-        partial[i] = kept;
+        widePath[i] = kept;
     }
     return true;
 }

@@ -9,17 +9,17 @@ enum class NameRules {
     // backslash and ':' included, is an ordinary byte (a Shift_JIS trail
     // byte can be 0x5C).
     Posix,
-    // Also '\\' and ':' (drive and stream separators) and the reserved
-    // device names CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ and CONOUT$
-    // in any case, alone or before spaces or an extension.
+    // Names are Shift_JIS, read by characters: '\\' and ':' (folder, drive
+    // and stream separators) are refused where they stand as characters of
+    // their own, not as the second byte of a double-byte character; so are
+    // the reserved device names CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$
+    // and CONOUT$ in any case, alone or before spaces or an extension.
     Windows,
 };
 
-#ifdef _WIN32
-inline constexpr NameRules HOST_NAME_RULES = NameRules::Windows;
-#else
-inline constexpr NameRules HOST_NAME_RULES = NameRules::Posix;
-#endif
+// The rules of the host's file system, defined with its file interface
+// (output_file_posix.cpp, output_file_windows.cpp).
+extern const NameRules HOST_NAME_RULES;
 
 // Why `name` must not be created in the current folder, or null when it may.
 const char* refusedNameReason(const char* name, NameRules rules);

@@ -3,7 +3,9 @@
 # tests share. WINEPREFIX, LOCPATH and the rest come from CTest.
 set -eu
 
-JAPANESE_LOCALE=ja_JP.UTF-8
+# The Windows each suite runs as: Wine takes the ANSI code page from the
+# locale, 932 for Japanese and 1252 for English.
+LOCALES="ja_JP en_US"
 
 stop_prefix() {
     [ -d "$WINEPREFIX" ] || return 0
@@ -24,10 +26,11 @@ stop_prefix() {
 case "$1" in
 start)
     stop_prefix
-    # A Japanese Windows: Wine takes the ANSI code page (932) from the
-    # locale, made here so that the machine needs no Japanese locale.
+    # Made here so that the machine needs neither locale installed.
     mkdir -p "$LOCPATH"
-    LC_ALL=C localedef -i ja_JP -f UTF-8 "$LOCPATH/$JAPANESE_LOCALE"
+    for locale in $LOCALES; do
+        LC_ALL=C localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8"
+    done
     # One persistent server for the whole run instead of one per start; it
     # needs the prefix folder to exist.
     mkdir -p "$WINEPREFIX"

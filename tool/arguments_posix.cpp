@@ -1,0 +1,3 @@
+#include "tool/arguments.h"
+
+const char* argumentAsShown(const char* argument) { return argument; }
