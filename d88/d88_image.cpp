@@ -41,7 +41,8 @@ bool D88Image::openStream(std::FILE* stream) {
         if (readBytes(file, header, DISK_HEADER_SIZE) < DISK_HEADER_SIZE) {
             // The end of the file ends the catalogue; a read error (such as
             // reading a directory) means the path is not a readable file.
-            if (std::ferror(file) != 0) {
+            // stdio stops short only at the end or on an error.
+            if (std::ferror(file) != 0 || std::feof(file) == 0) {
                 close();
                 return false;
             }

@@ -384,9 +384,12 @@ TEST(Options, TheOneArgumentCallStaysAsItWas) {
 TEST(Options, FilesGoIntoTheFolderAndEachDisksOwn) {
     Scratch scratch;
     writeImage(scratch.image(), sharedNames());
-    const ToolResult plain = scratch.run(withImage(scratch, {"-C", "out/new", "--disk-folders"}));
+    // A folder name in kana and a kanji whose second byte is '\\' in
+    // Shift_JIS, given in the terminal's UTF-8.
+    const std::string folder = "\xE8\xA1\xA8\xEF\xBD\xB6\xEF\xBE\x85";  // 表ｶﾅ
+    const ToolResult plain = scratch.run(withImage(scratch, {"-C", "out/" + folder, "--disk-folders"}));
     EXPECT_EQ(plain.status, 0) << plain.err;
-    const fs::path out = scratch.work() / "out" / "new";
+    const fs::path out = scratch.work() / "out" / folder;
     EXPECT_EQ(readFile(out / "disk00" / "HELLO"), dataSector(2, 1));
     EXPECT_EQ(readFile(out / "disk01" / "HELLO"), dataSector(3, 1));
     EXPECT_EQ(readFile(out / "disk00" / "TTLPRG"), titleBytes());
