@@ -26,8 +26,8 @@ bool SectorMemo::recall(std::int32_t track, std::int64_t start, SectorIdentity i
     if (!holdsFamily(track, start, id) || (rows[track].known[r / 64] >> (r % 64) & 1) == 0) {
         return false;
     }
-    place.dataOffset = slots[track][r].dataOffset;
-    place.dataSize = slots[track][r].dataSize;
+    place.dataOffset = slots[r][track].dataOffset;
+    place.dataSize = slots[r][track].dataSize;
     return true;
 }
 
@@ -44,7 +44,7 @@ SectorMemo::Row& SectorMemo::rowFor(std::int32_t track, std::int64_t start, Sect
 void SectorMemo::remember(std::int32_t track, std::int64_t start, SectorIdentity id, const SectorPlace& place) {
     Row& row = rowFor(track, start, id);
     const int r = sectorNumberOf(id);
-    slots[track][r] = {place.dataOffset, place.dataSize};
+    slots[r][track] = {place.dataOffset, place.dataSize};
     row.known[r / 64] |= std::uint64_t{1} << (r % 64);
 }
 
@@ -54,7 +54,7 @@ void SectorMemo::rememberEveryR(std::int32_t track, std::int64_t start, SectorId
     const SectorIdentity family = familyOf(id);
     for (int r = 0; r < SECTOR_NUMBERS; ++r) {
         const std::int32_t record = index.find(family | static_cast<SectorIdentity>(r) << R_SHIFT);
-        slots[track][r] = record >= 0 ? Slot{index.dataOffset(record), index.dataSize(record)} : Slot{0, -1};
+        slots[r][track] = record >= 0 ? Slot{index.dataOffset(record), index.dataSize(record)} : Slot{0, -1};
     }
     for (std::uint64_t& word : row.known) {
         word = ~std::uint64_t{0};

@@ -61,7 +61,8 @@ private:
     Row& rowFor(std::int32_t track, std::int64_t start, SectorIdentity id);
 
     Row rows[TRACK_COUNT];
-    Slot slots[TRACK_COUNT][SECTOR_NUMBERS];
+    // By R first: the few sector numbers of ordinary tracks share pages.
+    Slot slots[SECTOR_NUMBERS][TRACK_COUNT];
 };
 
 #endif

@@ -19,15 +19,22 @@ void TrackIndex::build(ReadBuffer& buffer, std::int64_t start, HeaderCache* cach
     findable = -1;
     TrackWalk walk;
     walk.position = start;
-    // Only a header the walk leaps to (its first, or one that a record's data
-    // carried it far to) is worth a lookup in the cache: the headers that go
-    // on from it are cheaper read from the block, which a hit would leave
-    // elsewhere.
+    // A header the walk leaps to (its first, or one a record's data carried
+    // it far to) is worth a lookup in the cache, and so are the few that go
+    // on from one found there; a longer run is cheaper read from the block,
+    // which finds in the cache leave elsewhere.
     bool leapt = true;
+    std::int32_t cachedRun = 0;
     while (!walk.ended) {
         HeaderFields fields;
-        const bool leap = cache != nullptr && leapt && buffer.jumps(walk.position, SECTOR_HEADER_SIZE);
-        if (!leap || !cache->recall(walk.position, fields)) {
+        if (leapt) {
+            cachedRun = 0;
+        }
+        const bool leap = cache != nullptr && cachedRun < WALK_CACHED_RUN
+                          && buffer.jumps(walk.position, SECTOR_HEADER_SIZE);
+        if (leap && cache->recall(walk.position, fields)) {
+            ++cachedRun;
+        } else {
             const std::uint8_t* header = buffer.view(walk.position, SECTOR_HEADER_SIZE, start);
             if (header == nullptr) {
                 break;

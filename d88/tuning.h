@@ -12,6 +12,10 @@
 //   eight-way table of 2^18 entries (3 MB), untouched, and so unmapped,
 //   until more than a few lookups in it failed: a disk read in order misses
 //   about once.
+// - A walk that finds a header there looks up the ones that go on from it
+//   there too, as they are often few before it leaps again, but after a
+//   run of such finds it reads on from the block: a long run of contiguous
+//   headers costs less read in blocks than looked up one by one.
 // - Once more lookups in the table have failed than a disk has tracks, the
 //   selected disk's walks leap about, and all its tracks are swept together
 //   in one forward pass. A sweep remembers at most three quarters of the
@@ -33,6 +37,7 @@ inline constexpr int HEADER_CACHE_BITS = 18;
 inline constexpr std::int32_t HEADER_CACHE_ENTRIES = std::int32_t{1} << HEADER_CACHE_BITS;
 inline constexpr int HEADER_CACHE_WAYS = 8;
 inline constexpr std::int32_t HEADER_CACHE_QUIET_MISSES = 8;
+inline constexpr std::int32_t WALK_CACHED_RUN = 64;
 
 inline constexpr std::int32_t SWEEP_AFTER_MISSES = 32;
 inline constexpr std::int32_t SWEEP_HEADER_BUDGET = HEADER_CACHE_ENTRIES / 4 * 3;
