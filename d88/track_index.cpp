@@ -17,6 +17,7 @@ void TrackIndex::build(ReadBuffer& buffer, std::int64_t start, HeaderCache* cach
     trackStart = start;
     count = 0;
     findable = -1;
+    dataBefore[0] = 0;
     TrackWalk walk;
     walk.position = start;
     // A header the walk leaps to (its first, or one a record's data carried
@@ -45,8 +46,7 @@ void TrackIndex::build(ReadBuffer& buffer, std::int64_t start, HeaderCache* cach
             }
         }
         identities[count] = fields.identity;
-        dataSizes[count] = fields.dataSize;
-        dataOffsets[count] = walk.position + SECTOR_HEADER_SIZE;
+        dataBefore[count + 1] = dataBefore[count] + fields.dataSize;
         if (fields.sectorCount == 0 && findable < 0) {
             findable = count;
         }

@@ -21,8 +21,12 @@ public:
 
     std::int32_t recordCount() const { return count; }
     SectorIdentity identity(std::int32_t record) const { return identities[record]; }
-    std::int64_t dataOffset(std::int32_t record) const { return dataOffsets[record]; }
-    std::int32_t dataSize(std::int32_t record) const { return dataSizes[record]; }
+    std::int64_t dataOffset(std::int32_t record) const {
+        return trackStart + std::int64_t{SECTOR_HEADER_SIZE} * (record + 1) + dataBefore[record];
+    }
+    std::int32_t dataSize(std::int32_t record) const {
+        return static_cast<std::int32_t>(dataBefore[record + 1] - dataBefore[record]);
+    }
 
     // The first record carrying `id` that a lookup may return, or -1. A
     // record with a sector count of 0 ends every lookup before it matches,
@@ -38,8 +42,10 @@ private:
     std::int32_t count = 0;
     std::int32_t findable = 0;
     SectorIdentity identities[MAX_TRACK_RECORDS];
-    std::int64_t dataOffsets[MAX_TRACK_RECORDS];
-    std::uint16_t dataSizes[MAX_TRACK_RECORDS];
+    // The data bytes of the records before each, and of all of them after
+    // the last: at most 65,535 x 65,535, so 32 bits hold what file offsets
+    // and sizes would take 80 for.
+    std::uint32_t dataBefore[MAX_TRACK_RECORDS + 1];
     // Record numbers (below 65535, so 16 bits hold them) sorted by identity.
     std::uint16_t order[MAX_TRACK_RECORDS];
     std::uint16_t sortScratch[MAX_TRACK_RECORDS];
