@@ -15,7 +15,6 @@ void ReadBuffer::forget() {
     start = 0;
     length = 0;
     position = -1;
-    fetchedEnd = -1;
 }
 
 bool ReadBuffer::holds(std::int64_t offset, std::int32_t count) const {
@@ -87,10 +86,7 @@ std::int32_t ReadBuffer::read(std::int64_t offset, std::uint8_t* dest, std::int3
     if (count <= 0) {
         return 0;
     }
-    // Reads that go on from one taken straight from the file (the sectors
-    // of a run behind the block) are worth a block of their own.
-    const bool followsFetch = fetchedEnd >= 0 && offset >= fetchedEnd && offset - fetchedEnd <= READ_PROBE_SIZE;
-    if (!holds(offset, count) && (goesOn(offset) || followsFetch) && count <= READ_BUFFER_SIZE / 2) {
+    if (!holds(offset, count) && goesOn(offset) && count <= READ_BUFFER_SIZE / 2) {
         load(offset, READ_BUFFER_SIZE);
         // At the end of the file the block holds what there is.
         if (length < count) {
@@ -102,9 +98,7 @@ std::int32_t ReadBuffer::read(std::int64_t offset, std::uint8_t* dest, std::int3
         std::memcpy(dest, bytes + (offset - start), static_cast<std::size_t>(count));
         return count;
     }
-    const std::int32_t got = fetch(offset, dest, count);
-    fetchedEnd = offset + got;
-    return got;
+    return fetch(offset, dest, count);
 }
 
 const std::uint8_t* ReadBuffer::block(std::int64_t offset, std::int32_t& length) {

@@ -38,8 +38,7 @@ public:
     const std::uint8_t* view(std::int64_t offset, std::int32_t count, std::int64_t keepFrom);
 
     // Copies up to `count` bytes starting at `offset` to dest: from the block
-    // when they are in it or go on from it (or from the bytes the last such
-    // call read straight from the file), otherwise straight from the file.
+    // when they are in it or go on from it, otherwise straight from the file.
     // Returns how many arrived.
     std::int32_t read(std::int64_t offset, std::uint8_t* dest, std::int32_t count);
 
@@ -66,8 +65,6 @@ private:
     std::int32_t length = 0;
     // Where the next fread would start; -1 when not known.
     std::int64_t position = -1;
-    // The end of what read() last took straight from the file; -1 when none.
-    std::int64_t fetchedEnd = -1;
     bool failed = false;
     int failure = 0;
 };
