@@ -13,7 +13,7 @@
 // logarithmic time; their results are remembered while the file is open,
 // also across selections. The image is read through a fixed block. The
 // index, the block, the lookups and a cache of far-off headers make the
-// object about 5 MB large: give it static or heap storage, not a small
+// object about 4.7 MB large: give it static or heap storage, not a small
 // thread stack.
 #ifndef D88_D88_IMAGE_H
 #define D88_D88_IMAGE_H
