@@ -1,5 +1,6 @@
 #include "bench/bench_images.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -132,13 +133,42 @@ BenchImage longRuns() {
             assemble(longRunsDisk())};
 }
 
-BenchImage repeatedLongRuns() {
-    Bytes image = assemble(longRunsDisk());
+// `disk`, then a disk of minus its size: the catalogue holds `disk` 32 times.
+Bytes catalogued32Times(const RawDisk& disk) {
+    Bytes image = assemble(disk);
     RawDisk back;
     back.diskSize = -static_cast<std::int32_t>(image.size());
     const Bytes second = assemble(back);
     image.insert(image.end(), second.begin(), second.end());
-    return {"hostile-b", "disk a catalogued 32 times (sizes cancel out)", image};
+    return image;
+}
+
+BenchImage repeatedLongRuns() {
+    return {"hostile-b", "disk a catalogued 32 times (sizes cancel out)", catalogued32Times(longRunsDisk())};
+}
+
+// Tracks 2 onwards, `tracks` of them, each 65,535 records whose last
+// TURN_SECTORS are sectors 1 upwards; entry k asks for one sector of track
+// 2 + k % tracks, each entry of a track for another sector.
+BenchImage tracksTakingTurns(const char* name, const char* description, int tracks) {
+    constexpr int TURN_SECTORS = 64;
+    RawDisk disk;
+    disk.tracks[0] = recordsOf(bootTrack(SIGNATURE_A));
+    std::vector<Bytes> entries;
+    for (int k = 0; k < ENTRY_COUNT; ++k) {
+        const int track = 2 + k % tracks;
+        const int r = 1 + k / tracks;
+        entries.push_back(dirEntry(label("T", k), track, r, track, r));
+    }
+    disk.tracks[1] = recordsOf(directoryTrack(entries));
+    for (int t = 2; t < 2 + tracks; ++t) {
+        std::vector<Sector> wanted;
+        for (int r = 1; r <= TURN_SECTORS; ++r) {
+            wanted.push_back(sector(t >> 1, t & 1, r, 3, Bytes(1024, static_cast<std::uint8_t>(r))));
+        }
+        disk.tracks[t] = fillerFirst(t, wanted);
+    }
+    return {name, description, catalogued32Times(disk)};
 }
 
 BenchImage oneHugeTrack() {
@@ -193,6 +223,28 @@ BenchImage oversizedRecords() {
 
 }  // namespace
 
+std::uint64_t workBytes(const Bytes& image) {
+    // The reader's catalogue: disks back to back from offset 0 while a whole
+    // header can be read, at most 64, while the next start stays in 32 bits.
+    constexpr std::int64_t HEADER = 688;
+    const auto size = static_cast<std::int64_t>(image.size());
+    std::uint64_t work = 0;
+    std::int64_t offset = 0;
+    for (int disk = 0; disk < DISK_COUNT && offset + HEADER <= size; ++disk) {
+        const std::size_t at = static_cast<std::size_t>(offset) + 0x1C;
+        const auto diskSize = static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(image[at]) | static_cast<std::uint32_t>(image[at + 1]) << 8
+            | static_cast<std::uint32_t>(image[at + 2]) << 16 | static_cast<std::uint32_t>(image[at + 3]) << 24);
+        const std::int64_t end = std::min(size, offset + std::max<std::int64_t>(HEADER, diskSize));
+        work += static_cast<std::uint64_t>(end - offset);
+        offset += diskSize;
+        if (offset < 0 || offset > INT32_MAX) {
+            break;
+        }
+    }
+    return work;
+}
+
 BenchImage realisticImage() {
     std::vector<Disk> disks;
     for (int i = 0; i < DISK_COUNT; ++i) {
@@ -207,6 +259,8 @@ BenchImage hostileImage(char which) {
     case 'b': return repeatedLongRuns();
     case 'c': return oneHugeTrack();
     case 'd': return duplicatedIdentity();
-    default: return oversizedRecords();
+    case 'e': return oversizedRecords();
+    case 'f': return tracksTakingTurns("hostile-f", "two tracks of 65,535 records taking turns, catalogued 32 times", 2);
+    default: return tracksTakingTurns("hostile-g", "five tracks of 65,535 records taking turns, catalogued 32 times", 5);
     }
 }

@@ -15,10 +15,15 @@
 //      to 5;
 //   e  64 realistic disks in which every record of tracks 2 to 163 claims
 //      65,535 data bytes where 1,024 follow, so walks jump into later tracks
-//      and past the end of the image.
+//      and past the end of the image;
+//   f  a disk catalogued 32 times whose tracks 2 and 3 each hold 65,535
+//      records, sectors 1 to 64 last; the 128 entries take turns between
+//      the two tracks, each asking for one sector, every one another;
+//   g  the same with five tracks (2 to 6) taking turns.
 #ifndef BENCH_BENCH_IMAGES_H
 #define BENCH_BENCH_IMAGES_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,8 +36,14 @@ struct BenchImage {
 };
 
 BenchImage realisticImage();
-// Each hostile image in turn ('a' to 'e'); made one at a time, as a and b
-// are some hundred megabytes.
+inline constexpr char LAST_HOSTILE = 'g';
+// Each hostile image in turn ('a' to LAST_HOSTILE); made one at a time, as
+// a and b are some hundred megabytes.
 BenchImage hostileImage(char which);
+
+// The bytes a run works through: the image once for every time its
+// catalogue lists a disk (each disk from its header to its size's end, at
+// least its header, at most the file's end).
+std::uint64_t workBytes(const Bytes& image);
 
 #endif

@@ -3,8 +3,9 @@
 // image, run in turns with the tool. Prints one table row per image and
 // whether the targets hold (exit status 0) or not (1).
 //
-//   d88bench [--tool PATH] [--work DIR] [--runs N] [--hostile-runs N]
+//   d88bench [--tool PATH] [--work DIR] [--runs N] [--hostile-runs N] [--hostile LETTERS]
 //
+// LETTERS (default all) picks hostile images by letter, such as "fg".
 // DIR (default /dev/shm, else the temporary folder) receives the images,
 // the archive and the run folders; all are removed at the end.
 #include <unistd.h>
@@ -34,12 +35,15 @@ struct Options {
     fs::path work;
     int runs = 5;
     int hostileRuns = 3;
+    std::string hostile;
 };
 
 struct Result {
     std::string name;
     std::string description;
     std::size_t imageBytes = 0;
+    // The image counted once per catalogued disk: see workBytes().
+    std::uint64_t workBytes = 0;
     std::vector<ChildStats> runs;
 
     // The run of median wall time stands for the image.
@@ -95,6 +99,8 @@ Options parse(int argc, char** argv) {
             options.runs = std::max(1, std::stoi(value));
         } else if (arg == "--hostile-runs") {
             options.hostileRuns = std::max(1, std::stoi(value));
+        } else if (arg == "--hostile") {
+            options.hostile = value;
         } else {
             throw std::runtime_error("unknown option " + arg);
         }
@@ -120,11 +126,12 @@ ChildStats runFresh(const std::vector<std::string>& args, const fs::path& work, 
 
 double mb(std::uint64_t bytes) { return static_cast<double>(bytes) / 1e6; }
 
-// Wall time over the image's size plus the bytes written: unlike ns/B, reading
-// more than the image (walks reading headers again) does not lower it.
-double nsPerImageAndWrittenByte(const Result& r) {
+// Wall time per byte of work: the image as often as its disks are catalogued,
+// plus the bytes written. Unlike ns/B, reading more than that (walks reading
+// headers again) does not lower it.
+double nsPerWorkByte(const Result& r) {
     const ChildStats& m = r.median();
-    return m.seconds * 1e9 / static_cast<double>(r.imageBytes + m.bytesWritten);
+    return m.seconds * 1e9 / static_cast<double>(r.workBytes + m.bytesWritten);
 }
 
 void printRow(const Result& r, double ratio, const char* ratioName) {
@@ -132,7 +139,7 @@ void printRow(const Result& r, double ratio, const char* ratioName) {
     std::printf("| %-10s | %8.1f | %8.3f | %9.1f | %9.1f | %6.2f | %6.3f | %5.2f %s | %10.3f |\n", r.name.c_str(),
                 mb(r.imageBytes), m.seconds, mb(m.bytesRead), mb(m.bytesWritten),
                 static_cast<double>(r.peakRssKb()) / 1024.0, r.nsPerByte(), ratio, ratioName,
-                nsPerImageAndWrittenByte(r));
+                nsPerWorkByte(r));
     std::fflush(stdout);
 }
 
@@ -167,8 +174,9 @@ std::pair<Result, Result> realisticAndTar(const Options& options, const fs::path
     }
     fs::remove_all(extracted);
 
-    Result tool{image.name, image.description, image.bytes.size(), {}};
-    Result baseline{"tar -xf", std::to_string(names.size()) + " files", fs::file_size(archive), {}};
+    Result tool{image.name, image.description, image.bytes.size(), workBytes(image.bytes), {}};
+    const std::uintmax_t archiveBytes = fs::file_size(archive);
+    Result baseline{"tar -xf", std::to_string(names.size()) + " files", archiveBytes, archiveBytes, {}};
     image.bytes.clear();
     image.bytes.shrink_to_fit();
     for (int i = 0; i < options.runs; ++i) {
@@ -185,7 +193,7 @@ Result hostile(char which, const Options& options, const fs::path& work) {
     BenchImage image = hostileImage(which);
     const fs::path imagePath = work / (image.name + ".d88");
     writeFile(imagePath, image.bytes);
-    Result result{image.name, image.description, image.bytes.size(), {}};
+    Result result{image.name, image.description, image.bytes.size(), workBytes(image.bytes), {}};
     image.bytes.clear();
     image.bytes.shrink_to_fit();
     for (int i = 0; i < options.hostileRuns; ++i) {
@@ -208,7 +216,7 @@ int main(int argc, char** argv) {
         std::printf("tool %s, work folder %s, median of %d runs (realistic, tar) and %d (hostile)\n\n",
                     options.tool.c_str(), work.c_str(), options.runs, options.hostileRuns);
         std::printf("| image      | image MB | wall s   | read MB   | written MB | RSS MB | ns/B   | ratio "
-                    "| ns per image+written byte |\n");
+                    "| ns per byte of work |\n");
         std::printf("|------------|---------:|---------:|----------:|-----------:|-------:|-------:|------:"
                     "|-----------:|\n");
 
@@ -218,9 +226,12 @@ int main(int argc, char** argv) {
         printRow(realistic, tarRatio, "x tar");
         bool targetsHold = tarRatio <= MAX_TAR_RATIO && realistic.peakRssKb() < MAX_RSS_KB;
         std::vector<Result> hostiles;
-        for (char which = 'a'; which <= 'e'; ++which) {
+        for (char which = 'a'; which <= LAST_HOSTILE; ++which) {
+            if (!options.hostile.empty() && options.hostile.find(which) == std::string::npos) {
+                continue;
+            }
             const Result result = hostile(which, options, work);
-            const double ratio = result.nsPerByte() / realistic.nsPerByte();
+            const double ratio = nsPerWorkByte(result) / nsPerWorkByte(realistic);
             printRow(result, ratio, "x realistic/B");
             targetsHold = targetsHold && ratio <= MAX_HOSTILE_RATIO && result.peakRssKb() < MAX_RSS_KB;
             hostiles.push_back(result);
@@ -232,7 +243,7 @@ int main(int argc, char** argv) {
         for (const Result& r : hostiles) {
             std::printf("  %-10s %s\n", r.name.c_str(), r.description.c_str());
         }
-        std::printf("\ntargets (realistic <= %.1fx tar, hostile <= %.0fx realistic per byte moved, RSS < 8 MB): %s\n",
+        std::printf("\ntargets (realistic <= %.1fx tar, hostile <= %.0fx realistic per byte of work, RSS < 8 MB): %s\n",
                     MAX_TAR_RATIO, MAX_HOSTILE_RATIO, targetsHold ? "hold" : "MISSED");
         return targetsHold ? 0 : 1;
     } catch (const std::exception& e) {

@@ -55,9 +55,7 @@ bool D88Image::openStream(std::FILE* stream) {
         }
     }
     // The catalogue moved the file behind the buffer's back.
-    buffer.forget();
-    buffer.forgetFailure();
-    headers.forget();
+    buffer.bind(file);
     return true;
 }
 
@@ -68,7 +66,9 @@ bool D88Image::close() {
     }
     diskCount = 0;
     forgetSelection();
-    buffer.forgetFailure();
+    buffer.bind(nullptr);
+    index.forget();
+    memo.forget();
     headers.forget();
     // A later open must not read through this disk's track table.
     std::memset(trackOffsets, 0, sizeof trackOffsets);
@@ -76,11 +76,10 @@ bool D88Image::close() {
 }
 
 void D88Image::forgetSelection() {
-    // What was read of the file is trusted only while one disk stays
-    // selected: selecting again reads it afresh.
+    // A selection reads the disk's header afresh. What is known of its
+    // tracks is kept: it depends only on where they start in the file.
     buffer.forget();
-    index.forget();
-    memo.forget();
+    // Misses count towards a sweep of one disk's tracks.
     headers.resetMisses();
     swept = false;
     diskOffset = -1;
@@ -98,7 +97,7 @@ bool D88Image::selectDisk(std::int32_t index) {
         return false;
     }
     std::uint8_t header[DISK_HEADER_SIZE];
-    if (buffer.read(file, diskOffsets[index], header, DISK_HEADER_SIZE) < DISK_HEADER_SIZE) {
+    if (buffer.read(diskOffsets[index], header, DISK_HEADER_SIZE) < DISK_HEADER_SIZE) {
         return false;
     }
     diskOffset = diskOffsets[index];
@@ -141,7 +140,7 @@ bool D88Image::indexTrack(std::int32_t track) {
     // Tracks of one disk may share their records (several table entries
     // pointing at one offset): one walk serves them all.
     if (!index.holds(start)) {
-        index.build(buffer, file, start, &headers);
+        index.build(buffer, start, &headers);
         if (!swept && headers.misses() > SWEEP_AFTER_MISSES) {
             sweepTracks();
         }
@@ -163,12 +162,22 @@ void D88Image::sweepTracks() {
             starts[count++] = start;
         }
     }
-    sweepHeaders(buffer, file, starts, count, headers);
+    sweepHeaders(buffer, starts, count, headers);
 }
 
 SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {
     SectorPlace place;
-    if (memo.recall(track, id, place) || !indexTrack(track)) {
+    const std::int64_t start = trackStart(track);
+    if (start < 0 || memo.recall(track, start, id, place)) {
+        return place;
+    }
+    // Indexing a track again for another R of the same family means lookups
+    // take turns between tracks: answering every R now walks it no more.
+    const bool again = !index.holds(start) && memo.holdsFamily(track, start, id);
+    indexTrack(track);
+    if (again) {
+        memo.rememberEveryR(track, start, id, index);
+        memo.recall(track, start, id, place);
         return place;
     }
     const std::int32_t record = index.find(id);
@@ -176,7 +185,7 @@ SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {
         place.dataOffset = index.dataOffset(record);
         place.dataSize = index.dataSize(record);
     }
-    memo.remember(track, id, place);
+    memo.remember(track, start, id, place);
     return place;
 }
 
@@ -197,7 +206,7 @@ std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32
     if (place.dataSize < 0) {
         return 0;
     }
-    return buffer.read(file, place.dataOffset, dest, place.dataSize < maxLen ? place.dataSize : maxLen);
+    return buffer.read(place.dataOffset, dest, place.dataSize < maxLen ? place.dataSize : maxLen);
 }
 
 std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int32_t h,

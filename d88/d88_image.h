@@ -10,9 +10,11 @@
 // any mix of setSectorRange and reads; close (or destruction) at the end.
 //
 // Cost: a track is walked once, into an index, and lookups on it take
-// logarithmic time; the image is read through a fixed block. The index, the
-// block and a cache of far-off headers make the object about 4 MB large:
-// give it static or heap storage, not a small thread stack.
+// logarithmic time; their results are remembered while the file is open,
+// also across selections. The image is read through a fixed block. The
+// index, the block, the lookups and a cache of far-off headers make the
+// object about 4.7 MB large: give it static or heap storage, not a small
+// thread stack.
 #ifndef D88_D88_IMAGE_H
 #define D88_D88_IMAGE_H
 
@@ -24,10 +26,7 @@
 #include "d88/read_buffer.h"
 #include "d88/sector_memo.h"
 #include "d88/track_index.h"
-
-// More headers than a disk has tracks missed the cache: walks of the
-// selected disk leap, and are cheaper swept together than each on its own.
-inline constexpr std::int32_t SWEEP_AFTER_MISSES = 32;
+#include "d88/tuning.h"
 
 class D88Image {
 public:
@@ -134,7 +133,7 @@ private:
     bool indexTrack(std::int32_t track);
     SectorPlace findSector(std::int32_t track, SectorIdentity id);
     // Walks every track of the selected disk together into the header
-    // cache, once walks have been seen to leap about.
+    // cache, once walks have been seen to leap about (SWEEP_AFTER_MISSES).
     void sweepTracks();
 
     std::FILE* file = nullptr;
@@ -148,10 +147,11 @@ private:
     std::int32_t mediaType = -1;
     char diskName[DISK_NAME_SIZE + 1] = {};
     std::int32_t lastRunLength = 0;
+    // Kept across selectDisk, as the file does not change while it is open:
+    // what was read of it, the last track indexed, the lookups and headers.
     ReadBuffer buffer;
     TrackIndex index;
     SectorMemo memo;
-    // Kept across selectDisk: the file does not change while it is open.
     HeaderCache headers;
     // Whether the selected disk's tracks were swept into `headers`.
     bool swept = false;

@@ -2,9 +2,24 @@
 
 #include <climits>
 
+// The one place where seeking differs by platform: Windows' `long` holds 32
+// bits, so its runtime's 64-bit seek is used there.
+#ifdef _WIN32
+
+bool seekFromStart(std::FILE* file, std::int64_t offset) {
+    if (offset < 0) {
+        return false;
+    }
+    // A stale error flag would make every later read look failed.
+    std::clearerr(file);
+    return _fseeki64(file, offset, SEEK_SET) == 0;
+}
+
+#else
+
 namespace {
 
-// fseek takes a long, which is 32 bits on Windows: larger moves go in steps.
+// fseek takes a long, which may hold only 32 bits: larger moves go in steps.
 bool seekInSteps(std::FILE* file, std::int64_t count) {
     while (count > 0) {
         const long step = count > LONG_MAX ? LONG_MAX : static_cast<long>(count);
@@ -28,6 +43,8 @@ bool seekFromStart(std::FILE* file, std::int64_t offset) {
     const long first = offset > LONG_MAX ? LONG_MAX : static_cast<long>(offset);
     return std::fseek(file, first, SEEK_SET) == 0 && seekInSteps(file, offset - first);
 }
+
+#endif
 
 std::int32_t readBytes(std::FILE* file, std::uint8_t* dest, std::int32_t count) {
     if (count <= 0) {

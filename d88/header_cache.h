@@ -4,30 +4,15 @@
 // Records whose data sizes leap ahead send the walks of different tracks
 // and disks through the same far-off headers; without this every such
 // header costs a seek and a read for every walk that reaches it. The table
-// is fixed in size and four-way set-associative: a newer header displaces
+// is fixed in size and eight-way set-associative: a newer header displaces
 // the oldest of its set, so lookups and inserts cost the same on any file.
 #ifndef D88_HEADER_CACHE_H
 #define D88_HEADER_CACHE_H
 
 #include <cstdint>
 
-// 2^18 entries of 12 bytes: 3 MB, while a crafted image can send the walks
-// of one disk through a hundred thousand far-off headers.
-inline constexpr int HEADER_CACHE_BITS = 18;
-inline constexpr std::int32_t HEADER_CACHE_ENTRIES = std::int32_t{1} << HEADER_CACHE_BITS;
-inline constexpr int HEADER_CACHE_WAYS = 8;
-// Headers are remembered only after this many lookups failed since
-// resetMisses(): a disk read in order misses about once, and its reader
-// then never touches, and never maps, the table.
-inline constexpr std::int32_t HEADER_CACHE_QUIET_MISSES = 8;
-
-// What a walk takes from a record header. No member initializers: the
-// table's entries must stay untouched, and unmapped, until used.
-struct HeaderFields {
-    std::uint32_t identity;
-    std::uint16_t sectorCount;
-    std::uint16_t dataSize;
-};
+#include "d88/track_walk.h"
+#include "d88/tuning.h"
 
 class HeaderCache {
 public:
@@ -35,8 +20,9 @@ public:
     void forget();
     // True and `fields` filled when the header at `offset` is held.
     bool recall(std::int64_t offset, HeaderFields& fields);
-    // False when the header was held already, or is not kept (too few
-    // misses yet, or beyond any offset the table keeps).
+    // False when the header was held already, or is not kept (fewer than
+    // HEADER_CACHE_QUIET_MISSES misses since resetMisses(), or beyond any
+    // offset the table keeps).
     bool remember(std::int64_t offset, const HeaderFields& fields);
     // Lookups that failed since the last resetMisses().
     std::int32_t misses() const { return missCount; }

@@ -1,21 +1,10 @@
 #include "d88/header_sweep.h"
 
 #include "d88/d88_format.h"
-#include "d88/track_index.h"
+#include "d88/track_walk.h"
 
-namespace {
-
-struct Cursor {
-    std::int64_t position = 0;
-    std::int32_t records = 0;
-    bool done = false;
-};
-
-}  // namespace
-
-void sweepHeaders(ReadBuffer& buffer, std::FILE* file, const std::int64_t* starts, std::int32_t count,
-                  HeaderCache& cache) {
-    Cursor cursors[TRACK_COUNT];
+void sweepHeaders(ReadBuffer& buffer, const std::int64_t* starts, std::int32_t count, HeaderCache& cache) {
+    TrackWalk cursors[TRACK_COUNT];
     if (count > TRACK_COUNT) {
         count = TRACK_COUNT;
     }
@@ -34,7 +23,7 @@ void sweepHeaders(ReadBuffer& buffer, std::FILE* file, const std::int64_t* start
         // forward, so the blocks do too.
         std::int64_t from = -1;
         for (std::int32_t k = 0; k < count; ++k) {
-            if (!cursors[k].done && (from < 0 || cursors[k].position < from)) {
+            if (!cursors[k].ended && (from < 0 || cursors[k].position < from)) {
                 from = cursors[k].position;
             }
         }
@@ -42,29 +31,22 @@ void sweepHeaders(ReadBuffer& buffer, std::FILE* file, const std::int64_t* start
             return;
         }
         std::int32_t length = 0;
-        const std::uint8_t* bytes = buffer.block(file, from, length);
+        const std::uint8_t* bytes = buffer.block(from, length);
         ++blocks;
         const std::int64_t end = from + length;
         for (std::int32_t k = 0; k < count; ++k) {
-            Cursor& cursor = cursors[k];
-            while (!cursor.done && cursor.position >= from && cursor.position + SECTOR_HEADER_SIZE <= end
+            TrackWalk& cursor = cursors[k];
+            while (!cursor.ended && cursor.position >= from && cursor.position + SECTOR_HEADER_SIZE <= end
                    && budget > 0 && visits < SWEEP_VISIT_LIMIT) {
                 ++visits;
-                const std::uint8_t* header = bytes + (cursor.position - from);
-                HeaderFields fields{};
-                fields.identity = static_cast<std::uint32_t>(readLE32(header + SECTOR_C_OFFSET));
-                fields.sectorCount = static_cast<std::uint16_t>(readLE16(header + SECTOR_COUNT_OFFSET));
-                fields.dataSize = static_cast<std::uint16_t>(readLE16(header + SECTOR_DATA_SIZE_OFFSET));
+                const HeaderFields fields = decodeHeader(bytes + (cursor.position - from));
                 // Every header, not only those reached by a leap: after a leap
                 // found in the cache the walk holds no block around it.
                 // Walks that have met share their headers: only new ones count.
                 if (cache.remember(cursor.position, fields)) {
                     --budget;
                 }
-                const std::int32_t step = SECTOR_HEADER_SIZE + fields.dataSize;
-                cursor.position += step;
-                ++cursor.records;
-                cursor.done = cursor.records == fields.sectorCount || cursor.records == MAX_TRACK_RECORDS;
+                passRecord(cursor, fields);
             }
         }
         // A short block is the end of the file: no header beyond it can be

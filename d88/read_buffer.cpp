@@ -5,6 +5,12 @@
 
 #include "d88/file_io.h"
 
+void ReadBuffer::bind(std::FILE* boundFile) {
+    file = boundFile;
+    forget();
+    forgetFailure();
+}
+
 void ReadBuffer::forget() {
     start = 0;
     length = 0;
@@ -26,8 +32,10 @@ void ReadBuffer::noteFailure(int error) {
     }
 }
 
-std::int32_t ReadBuffer::fetch(std::FILE* file, std::int64_t offset, std::uint8_t* dest,
-                               std::int32_t count) {
+std::int32_t ReadBuffer::fetch(std::int64_t offset, std::uint8_t* dest, std::int32_t count) {
+    if (file == nullptr) {
+        return 0;
+    }
     errno = 0;
     if (position != offset && !seekFromStart(file, offset)) {
         // The file could seek when it was opened; offsets are never negative
@@ -49,24 +57,23 @@ std::int32_t ReadBuffer::fetch(std::FILE* file, std::int64_t offset, std::uint8_
     return got;
 }
 
-void ReadBuffer::load(std::FILE* file, std::int64_t from, std::int32_t size) {
+void ReadBuffer::load(std::int64_t from, std::int32_t size) {
     start = from;
-    length = fetch(file, from, bytes, size);
+    length = fetch(from, bytes, size);
 }
 
-const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::int32_t count,
-                                     std::int64_t keepFrom) {
+const std::uint8_t* ReadBuffer::view(std::int64_t offset, std::int32_t count, std::int64_t keepFrom) {
     if (count < 0 || count > READ_PROBE_SIZE) {
         return nullptr;
     }
     if (!holds(offset, count)) {
         if (!goesOn(offset)) {
             // Reading jumped: it may well jump again.
-            load(file, offset, count > READ_JUMP_SIZE ? count : READ_JUMP_SIZE);
+            load(offset, count > READ_JUMP_SIZE ? count : READ_JUMP_SIZE);
         } else if (keepFrom <= offset && offset - keepFrom <= READ_BUFFER_SIZE / 2) {
-            load(file, keepFrom, READ_BUFFER_SIZE);
+            load(keepFrom, READ_BUFFER_SIZE);
         } else {
-            load(file, offset, READ_BUFFER_SIZE);
+            load(offset, READ_BUFFER_SIZE);
         }
         if (!holds(offset, count)) {
             return nullptr;
@@ -75,13 +82,12 @@ const std::uint8_t* ReadBuffer::view(std::FILE* file, std::int64_t offset, std::
     return bytes + (offset - start);
 }
 
-std::int32_t ReadBuffer::read(std::FILE* file, std::int64_t offset, std::uint8_t* dest,
-                              std::int32_t count) {
+std::int32_t ReadBuffer::read(std::int64_t offset, std::uint8_t* dest, std::int32_t count) {
     if (count <= 0) {
         return 0;
     }
     if (!holds(offset, count) && goesOn(offset) && count <= READ_BUFFER_SIZE / 2) {
-        load(file, offset, READ_BUFFER_SIZE);
+        load(offset, READ_BUFFER_SIZE);
         // At the end of the file the block holds what there is.
         if (length < count) {
             std::memcpy(dest, bytes, static_cast<std::size_t>(length));
@@ -92,12 +98,12 @@ std::int32_t ReadBuffer::read(std::FILE* file, std::int64_t offset, std::uint8_t
         std::memcpy(dest, bytes + (offset - start), static_cast<std::size_t>(count));
         return count;
     }
-    return fetch(file, offset, dest, count);
+    return fetch(offset, dest, count);
 }
 
-const std::uint8_t* ReadBuffer::block(std::FILE* file, std::int64_t offset, std::int32_t& length) {
+const std::uint8_t* ReadBuffer::block(std::int64_t offset, std::int32_t& length) {
     if (start != offset || this->length < READ_BUFFER_SIZE) {
-        load(file, offset, READ_BUFFER_SIZE);
+        load(offset, READ_BUFFER_SIZE);
     }
     length = this->length;
     return bytes;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "d88/d88_format.h"
+#include "d88/tuning.h"
 
 namespace {
 
@@ -12,52 +13,46 @@ constexpr int IDENTITY_BYTES = 4;
 
 }  // namespace
 
-bool TrackIndex::readHeader(ReadBuffer& buffer, std::FILE* file, std::int64_t position, std::int64_t start,
-                            HeaderCache* cache, HeaderFields& fields) {
-    // Only a leap costs a read of its own; headers in or next to the block
-    // are cheaper read there than remembered.
-    const bool leap = cache != nullptr && buffer.jumps(position, SECTOR_HEADER_SIZE);
-    if (leap && cache->recall(position, fields)) {
-        return true;
-    }
-    const std::uint8_t* header = buffer.view(file, position, SECTOR_HEADER_SIZE, start);
-    if (header == nullptr) {
-        return false;
-    }
-    fields.identity = static_cast<std::uint32_t>(readLE32(header + SECTOR_C_OFFSET));
-    fields.sectorCount = static_cast<std::uint16_t>(readLE16(header + SECTOR_COUNT_OFFSET));
-    fields.dataSize = static_cast<std::uint16_t>(readLE16(header + SECTOR_DATA_SIZE_OFFSET));
-    if (leap) {
-        cache->remember(position, fields);
-    }
-    return true;
-}
-
-void TrackIndex::build(ReadBuffer& buffer, std::FILE* file, std::int64_t start, HeaderCache* cache) {
+void TrackIndex::build(ReadBuffer& buffer, std::int64_t start, HeaderCache* cache) {
     trackStart = start;
     count = 0;
     findable = -1;
-    // 64-bit: 65535 records of 65551 bytes reach past 4 GiB from the start.
-    std::int64_t position = start;
-    while (count < MAX_TRACK_RECORDS) {
-        HeaderFields fields{};
-        if (!readHeader(buffer, file, position, start, cache, fields)) {
-            break;
+    dataBefore[0] = 0;
+    TrackWalk walk;
+    walk.position = start;
+    // A header the walk leaps to (its first, or one a record's data carried
+    // it far to) is worth a lookup in the cache, and so are the few that go
+    // on from one found there; a longer run is cheaper read from the block,
+    // which finds in the cache leave elsewhere.
+    bool leapt = true;
+    std::int32_t cachedRun = 0;
+    while (!walk.ended) {
+        HeaderFields fields;
+        if (leapt) {
+            cachedRun = 0;
         }
-        const std::int32_t sectorCount = fields.sectorCount;
-        const std::uint16_t dataSize = fields.dataSize;
+        const bool leap = cache != nullptr && cachedRun < WALK_CACHED_RUN
+                          && buffer.jumps(walk.position, SECTOR_HEADER_SIZE);
+        if (leap && cache->recall(walk.position, fields)) {
+            ++cachedRun;
+        } else {
+            const std::uint8_t* header = buffer.view(walk.position, SECTOR_HEADER_SIZE, start);
+            if (header == nullptr) {
+                break;
+            }
+            fields = decodeHeader(header);
+            if (leap) {
+                cache->remember(walk.position, fields);
+            }
+        }
         identities[count] = fields.identity;
-        dataSizes[count] = dataSize;
-        dataOffsets[count] = position + SECTOR_HEADER_SIZE;
-        if (sectorCount == 0 && findable < 0) {
+        dataBefore[count + 1] = dataBefore[count] + fields.dataSize;
+        if (fields.sectorCount == 0 && findable < 0) {
             findable = count;
         }
-        position += SECTOR_HEADER_SIZE + dataSize;
         ++count;
-        // Each record carries its own count; the one just read decides.
-        if (count == sectorCount) {
-            break;
-        }
+        leapt = SECTOR_HEADER_SIZE + fields.dataSize > READ_PROBE_SIZE;
+        passRecord(walk, fields);
     }
     if (findable < 0) {
         findable = count;

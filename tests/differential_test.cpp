@@ -186,4 +186,71 @@ TEST(Differential, LeapingWalksAgreeAcrossTracksDisksAndFiles) {
     }
 }
 
+// Long tracks that lookups take turns between, each asking for another
+// sector, on a disk the catalogue lists again and again (a second disk of
+// minus its size leads back to it): lookups are remembered by where a track
+// starts, for every R once a track must be walked again, and across
+// selections. Every answer must still be the naive walk's.
+TEST(Differential, TracksTakingTurnsOnADiskCataloguedAgainAgree) {
+    RandomImages images(20261210);
+    Scratch scratch;
+    static D88Image reader;
+    Bytes got(4096);
+    Bytes want(4096);
+    for (int round = 0; round < 6; ++round) {
+        Disk disk;
+        for (int t = 0; t < 6; ++t) {
+            std::vector<Sector> records(static_cast<std::size_t>(images.pick(200, 600)));
+            for (Sector& s : records) {
+                Bytes data(static_cast<std::size_t>(images.pick(0, 40)), static_cast<std::uint8_t>(images.pick(0, 255)));
+                s = sector(t >> 1, t & 1, images.pick(0, 80), images.chance(90) ? 3 : images.pick(0, 4), data);
+                if (images.chance(1)) {
+                    s.sectorCount = static_cast<std::uint16_t>(images.pick(0, 700));
+                }
+                if (images.chance(1)) {
+                    s.dataSize = static_cast<std::uint16_t>(images.pick(0, 0xFFFF));
+                }
+            }
+            disk.track(t, records);
+        }
+        // Track 5 may share track 2's records: one start, two rows.
+        const Bytes alone = disk.build();
+        if (images.chance(50)) {
+            disk.trackOffsets[5] = readLE32(alone.data() + TRACK_TABLE_OFFSET + 2 * TRACK_ENTRY_SIZE);
+        }
+        Disk back;
+        back.diskSize = -static_cast<std::int32_t>(alone.size());
+        const Bytes bytes = buildImage({disk, back});
+        writeFile(scratch.image(), bytes);
+        ReferenceReader reference(bytes);
+        reference.open();
+        ASSERT_TRUE(reader.open(scratch.image().string().c_str()));
+        ASSERT_EQ(reader.getDiskCount(), reference.getDiskCount());
+        for (int pass = 0; pass < 12; ++pass) {
+            const int selected = images.pick(0, reference.getDiskCount() - 1);
+            ASSERT_EQ(reader.selectDisk(selected), reference.selectDisk(selected));
+            for (int query = 0; query < 60; ++query) {
+                const int track = images.chance(80) ? 2 + query % 3 : images.pick(0, 5);
+                const int c = images.chance(95) ? track >> 1 : images.pick(0, 3);
+                const int r = images.pick(0, 82);
+                const int n = images.chance(90) ? 3 : images.pick(0, 4);
+                const int last = images.pick(1, 82);
+                reader.setSectorRange(1, last);
+                reference.setSectorRange(1, last);
+                std::fill(got.begin(), got.end(), 0xEE);
+                std::fill(want.begin(), want.end(), 0xEE);
+                const int length = images.pick(0, 4096);
+                const bool run = images.chance(30);
+                const std::int32_t gotCount = run ? reader.readSectors(track, c, track & 1, r, n, got.data(), length)
+                                                  : reader.readSector(track, c, track & 1, r, n, got.data(), length);
+                const std::int32_t wantCount = run
+                                                   ? reference.readSectors(track, c, track & 1, r, n, want.data(), length)
+                                                   : reference.readSector(track, c, track & 1, r, n, want.data(), length);
+                ASSERT_EQ(gotCount, wantCount) << "round " << round << " pass " << pass << " query " << query;
+                ASSERT_EQ(got, want) << "round " << round << " pass " << pass << " query " << query;
+            }
+        }
+    }
+}
+
 }  // namespace
