@@ -12,7 +12,7 @@ namespace {
 
 const std::string EXAMPLES = EXAMPLES_DIR;
 const std::string TRACKS = "  track   C/H  offset      records  identities C H R N, in file order\n";
-const std::string ENTRIES = "    readable      entry, as d88extract lists it\n";
+const std::string ENTRIES = "    written       entry, as d88extract lists it\n";
 
 ToolResult info(const Scratch& scratch, const std::vector<std::string>& args,
                 const std::string& stdoutPath = "") {
@@ -148,11 +148,13 @@ TEST(InfoPage, BootDisksShowTheirSignatureMediaAndABrokenBootSectorDoesNot) {
               "Disk 0: \"BOOT A\"\n"
               "  at 0x00000000, size 0x000004d0 (1232 bytes), media 0x10 (2DD), boot signature A\n" + TRACKS +
               "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "  TTLPRG: some: 0100  replaced by disk 1 TTLPRG\n"
               "  directory: 0 of 128 entries read\n"
               "\n"
               "Disk 1: \"BOOT B\"\n"
               "  at 0x000004d0, size 0x000004d0 (1232 bytes), media 0x20 (2HD), boot signature B\n" + TRACKS +
               "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "  TTLPRG: some: 0100\n"
               "  directory: 0 of 128 entries read\n"
               "\n"
               "Disk 2: \"\"\n"
@@ -241,7 +243,8 @@ TEST(InfoPage, AbsentTracksAreLeftOutAndTracksOutsideTheDiskSaySo) {
               "     10   5/0  0x000053f0        0\n"
               "  directory: 128 of 128 entries read\n" + ENTRIES +
               "    some: 0400    GAP      START:02 05    END:04 01   SIZE:1c00\n"
-              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n");
+              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n"
+              "                  track 3 absent\n");
 }
 
 TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
@@ -261,13 +264,14 @@ TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
     second.tracks[1].erase(second.tracks[1].begin() + 1);
     const std::string out = page({dataDisk(full), second});
     const std::string disk1 = out.substr(out.find("Disk 1:"));
-    EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 6),
+    EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 7),
               "  directory: 64 of 128 entries read\n" + ENTRIES +
-              "    all                    START:02 02    END:02 03   SIZE:0800\n"
-              "    none          NEG      START:04 01    END:03 03   SIZE:fffff800\n"
+              "    no name                START:02 02    END:02 03   SIZE:0800\n"
+              "    no size       NEG      START:04 01    END:03 03   SIZE:fffff800\n"
               "    none          GONE     START:09 01    END:09 01   SIZE:0400\n"
+              "                  track 9 absent\n"
               "    some: 0400    BIG      START:04 05    END:ff ff   SIZE:178800\n");
-    EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64);
+    EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64 + 1);
     EXPECT_EQ(disk1.find("OLD"), std::string::npos);
     EXPECT_NE(disk1.find("NEW63 "), std::string::npos);
     EXPECT_EQ(disk1.find("NEW64"), std::string::npos);
