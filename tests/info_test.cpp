@@ -14,9 +14,25 @@ const std::string EXAMPLES = EXAMPLES_DIR;
 const std::string TRACKS = "  track   C/H  offset      records  identities C H R N, in file order\n";
 const std::string ENTRIES = "    written       entry, as d88extract lists it\n";
 
+// Windows text mode ends every line in CR LF: the pages below are compared
+// as text.
+std::string asText(const std::string& stream) {
+    std::string text;
+    for (std::size_t i = 0; i < stream.size(); ++i) {
+        if (!(stream[i] == '\r' && i + 1 < stream.size() && stream[i + 1] == '\n')) {
+            text += stream[i];
+        }
+    }
+    EXPECT_EQ(console(text), stream);
+    return text;
+}
+
 ToolResult info(const Scratch& scratch, const std::vector<std::string>& args,
                 const std::string& stdoutPath = "") {
-    return scratch.run(args, stdoutPath, {}, infoPath());
+    ToolResult result = scratch.run(args, stdoutPath, {}, infoPath());
+    result.out = asText(result.out);
+    result.err = asText(result.err);
+    return result;
 }
 
 // Writes the image and returns the page; every page must come with status 0,
@@ -275,6 +291,38 @@ TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
     EXPECT_EQ(disk1.find("OLD"), std::string::npos);
     EXPECT_NE(disk1.find("NEW63 "), std::string::npos);
     EXPECT_EQ(disk1.find("NEW64"), std::string::npos);
+}
+
+TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
+    Disk disk = dataDisk({dirEntry("ZERO", 3, 2, 3, 2), dirEntry("MISS", 2, 6, 2, 6), dirEntry("SHORT", 4, 1, 4, 2),
+                          dirEntry("OUT", 5, 1, 5, 1), dirEntry("../x", 2, 1, 2, 1), dirEntry("IMG", 2, 1, 2, 1),
+                          dirEntry("DUP", 2, 1, 2, 1), dirEntry("DUP", 2, 2, 2, 2)});
+    disk.tracks[3][0].sectorCount = 0;  // ends every lookup on the track
+    disk.tracks[4][0].data.resize(100);
+    disk.track(5, dataTrack(5));
+    disk.trackOffsets[5] = -16;
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    // d88extract, run here, would find the image under this name.
+    fs::create_symlink(scratch.image(), scratch.work() / "IMG");
+    const ToolResult result = info(scratch, {"d88info", scratch.image().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.substr(result.out.find(ENTRIES)), ENTRIES +
+              "    none          ZERO     START:03 02    END:03 02   SIZE:0400\n"
+              "                  a sector count of 0 ends track 3 before 01 01 02 03\n"
+              "    none          MISS     START:02 06    END:02 06   SIZE:0400\n"
+              "                  sector 01 00 06 03 not found on track 2\n"
+              "    none          SHORT    START:04 01    END:04 02   SIZE:0800\n"
+              "                  sector 02 00 01 03 of track 4 holds 100 bytes\n"
+              "    none          OUT      START:05 01    END:05 01   SIZE:0400\n"
+              "                  track 5 outside the disk\n"
+              "    refused       ../x     START:02 01    END:02 01   SIZE:0400\n"
+              "                  the name contains '/'\n"
+              "    refused       IMG      START:02 01    END:02 01   SIZE:0400\n"
+              "                  the file is the image being read\n"
+              "    all           DUP      START:02 01    END:02 01   SIZE:0400\n"
+              "                  replaced by disk 0 entry 7\n"
+              "    all           DUP      START:02 02    END:02 02   SIZE:0400\n");
 }
 
 }  // namespace

@@ -133,8 +133,8 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
     const fs::path outPath = rootDir / "stdout";
     const fs::path errPath = rootDir / "stderr";
     const std::string tool = program.empty() ? toolPath() : program;
-    // Only the tool itself has a Windows build to launch.
-    const std::string launcher = program.empty() ? launcherPath() : "";
+    // Only the two tools have Windows builds to launch.
+    const std::string launcher = program.empty() || program == infoPath() ? launcherPath() : "";
     // A launcher takes the tool's path and the arguments after argument 0.
     std::vector<char*> argv;
     std::size_t first = 0;

@@ -2,7 +2,8 @@
 // leaves: exit status, standard output and error bytes, and the files made.
 //
 // The same cases check the Windows exe: D88EXTRACT names the tool,
-// D88EXTRACT_LAUNCHER a program that starts it (Wine) and
+// D88EXTRACT_LAUNCHER a program that starts it (Wine; d88info too, named by
+// D88INFO) and
 // D88EXTRACT_HOST=windows says that what a Windows console and file system
 // make of its output is to be expected (see the helpers at the end).
 #ifndef TESTS_TOOL_RUNNER_H
