@@ -111,7 +111,7 @@ struct Mark {
 };
 
 Mark markOf(const FilePlan& plan) {
-    Mark result;
+    Mark result{};
     char* mark = result.text;
     constexpr std::size_t size = sizeof result.text;
     switch (plan.outcome) {
