@@ -33,20 +33,6 @@ bool trackHolds(D88Image& image, const RunStop& stop) {
     return false;
 }
 
-StopReason whyStopped(D88Image& image, const RunStop& stop) {
-    const std::int32_t offset = image.getTrackOffset(stop.track);
-    if (offset == 0) {
-        return StopReason::TrackAbsent;
-    }
-    if (offset < 0 || offset > image.getDiskSize()) {
-        return StopReason::TrackOutside;
-    }
-    if (stop.found) {
-        return StopReason::SectorShort;
-    }
-    return trackHolds(image, stop) ? StopReason::CountZeroEnds : StopReason::SectorNotFound;
-}
-
 // The decisions d88extract makes for one file, in its order; the bytes stay
 // in transferBuffer for the caller.
 FilePlan planFile(D88Image& image, const char* name, std::int32_t track, std::int32_t r, std::int32_t n,
@@ -65,7 +51,6 @@ FilePlan planFile(D88Image& image, const char* name, std::int32_t track, std::in
         plan.outcome = FileOutcome::NothingRead;
         plan.stop = image.getLastRunStop();
         plan.arrived = image.getLastRunLength();
-        plan.stopReason = whyStopped(image, plan.stop);
         return plan;
     }
     plan.arrived = got < size ? image.getLastRunLength() : size;
@@ -101,6 +86,20 @@ BootPlan planBoot(D88Image& image) {
 }
 
 }  // namespace
+
+StopReason whyStopped(D88Image& image, const RunStop& stop) {
+    const std::int32_t offset = image.getTrackOffset(stop.track);
+    if (offset == 0) {
+        return StopReason::TrackAbsent;
+    }
+    if (offset < 0 || offset > image.getDiskSize()) {
+        return StopReason::TrackOutside;
+    }
+    if (stop.found) {
+        return StopReason::SectorShort;
+    }
+    return trackHolds(image, stop) ? StopReason::CountZeroEnds : StopReason::SectorNotFound;
+}
 
 void planDisk(D88Image& image, DiskPlanSteps& steps) {
     const BootPlan boot = planBoot(image);

@@ -48,7 +48,7 @@ struct FilePlan {
     // included: the count d88extract reports for a short file.
     std::int32_t arrived = 0;
     const char* refusal = nullptr;
-    StopReason stopReason = StopReason::SectorNotFound;
+    // Where the read stopped, for NothingRead.
     RunStop stop;
 };
 
@@ -71,6 +71,10 @@ public:
 protected:
     ~DiskPlanSteps() = default;
 };
+
+// Why a run read nothing, from where it stopped. Asked only when it is to
+// be told (d88extract says nothing), while the plan's disk is selected.
+StopReason whyStopped(D88Image& image, const RunStop& stop);
 
 // Plans the selected disk (or, when none could be selected, an empty one)
 // and hands each step to `steps`. Uses sectorBuffer and transferBuffer and

@@ -125,10 +125,10 @@ Mark markOf(const FilePlan& plan) {
     return result;
 }
 
-void printStop(const FilePlan& plan) {
+void printStop(D88Image& image, const FilePlan& plan) {
     const RunStop& at = plan.stop;
     const long track = at.track;
-    switch (plan.stopReason) {
+    switch (whyStopped(image, at)) {
     case StopReason::TrackAbsent: std::printf("track %ld absent", track); return;
     case StopReason::TrackOutside: std::printf("track %ld outside the disk", track); return;
     case StopReason::CountZeroEnds:
@@ -151,11 +151,11 @@ void printStop(const FilePlan& plan) {
 // Why the file is not written, or which later write replaces it, after
 // `lead` and without a newline; false, having printed nothing, for a file
 // that stays as written.
-bool printNote(const char* lead, const FilePlan& plan, WritePlace place) {
+bool printNote(D88Image& image, const char* lead, const FilePlan& plan, WritePlace place) {
     WritePlace later;
     if (plan.outcome == FileOutcome::NothingRead) {
         std::printf("%s", lead);
-        printStop(plan);
+        printStop(image, plan);
     } else if (plan.outcome == FileOutcome::RefusedName) {
         std::printf("%s%s", lead, plan.refusal);
     } else if (writesFile(plan) && findLaterWrite(plan.name, place, later)) {
@@ -188,7 +188,7 @@ public:
 
     void title(const FilePlan& plan) override {
         std::printf("  TTLPRG: %s", markOf(plan).text);
-        (void)printNote("  ", plan, WritePlace{disk, TITLE_ENTRY});
+        (void)printNote(image, "  ", plan, WritePlace{disk, TITLE_ENTRY});
         std::printf("\n");
         watchStandardOutput();
     }
@@ -205,7 +205,7 @@ public:
         std::printf("    %-12s  ", markOf(plan).text);
         printListingLine(stdout, entry);
         // Under the entry's name: the listing line is d88extract's own.
-        if (printNote(NOTE_INDENT, plan, WritePlace{disk, index})) {
+        if (printNote(image, NOTE_INDENT, plan, WritePlace{disk, index})) {
             std::printf("\n");
         }
         watchStandardOutput();
