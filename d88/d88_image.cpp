@@ -192,6 +192,7 @@ SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {
 std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h,
                                   std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                   std::int32_t maxLen) {
+    lastSectorFound = false;
     if (trackStart(track) < 0) {
         return 0;
     }
@@ -206,6 +207,7 @@ std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32
     if (place.dataSize < 0) {
         return 0;
     }
+    lastSectorFound = true;
     return buffer.read(place.dataOffset, dest, place.dataSize < maxLen ? place.dataSize : maxLen);
 }
 
@@ -213,6 +215,7 @@ std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int3
                                    std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                    std::int32_t length) {
     lastRunLength = 0;
+    lastRunStop = RunStop{track, c, h, r, n, false};
     if (n < 0 || n > MAX_SIZE_CODE) {
         return 0;
     }
@@ -225,6 +228,7 @@ std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int3
         const std::int32_t piece = readSector(track, c, h, r, n, dest + done, unit);
         lastRunLength = done + piece;
         if (piece < unit) {
+            lastRunStop = RunStop{track, c, h, r, n, lastSectorFound};
             return done;
         }
         done += unit;
@@ -242,6 +246,7 @@ std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int3
             r += 1;
         }
     }
+    lastRunStop = RunStop{};
     return done;
 }
 

@@ -28,6 +28,15 @@
 #include "d88/track_index.h"
 #include "d88/tuning.h"
 
+// Where a run of sectors stopped: the track index and identity it asked
+// for, and whether a record of that identity was found (and held too few
+// bytes) or not.
+struct RunStop {
+    std::int32_t track = -1;
+    std::int32_t c = 0, h = 0, r = 0, n = 0;
+    bool found = false;
+};
+
 class D88Image {
 public:
     D88Image() = default;
@@ -94,6 +103,10 @@ public:
     // short last piece included: where in dest the image's bytes end.
     std::int32_t getLastRunLength() const { return lastRunLength; }
 
+    // The piece at which the last readSectors stopped short, so that a
+    // caller can say why; track -1 when every piece arrived whole.
+    RunStop getLastRunStop() const { return lastRunStop; }
+
     // Stores the identities C, H, R, N of the records of `track`, four bytes
     // each in file order, as many as fit in outLen and at most
     // MAX_TRACK_RECORDS. Returns the bytes stored.
@@ -147,6 +160,9 @@ private:
     std::int32_t mediaType = -1;
     char diskName[DISK_NAME_SIZE + 1] = {};
     std::int32_t lastRunLength = 0;
+    RunStop lastRunStop;
+    // Whether the last readSector found its record.
+    bool lastSectorFound = false;
     // Kept across selectDisk, as the file does not change while it is open:
     // what was read of it, the last track indexed, the lookups and headers.
     ReadBuffer buffer;

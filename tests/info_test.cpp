@@ -12,11 +12,27 @@ namespace {
 
 const std::string EXAMPLES = EXAMPLES_DIR;
 const std::string TRACKS = "  track   C/H  offset      records  identities C H R N, in file order\n";
-const std::string ENTRIES = "    readable      entry, as d88extract lists it\n";
+const std::string ENTRIES = "    written       entry, as d88extract lists it\n";
+
+// Windows text mode ends every line in CR LF: the pages below are compared
+// as text.
+std::string asText(const std::string& stream) {
+    std::string text;
+    for (std::size_t i = 0; i < stream.size(); ++i) {
+        if (!(stream[i] == '\r' && i + 1 < stream.size() && stream[i + 1] == '\n')) {
+            text += stream[i];
+        }
+    }
+    EXPECT_EQ(console(text), stream);
+    return text;
+}
 
 ToolResult info(const Scratch& scratch, const std::vector<std::string>& args,
                 const std::string& stdoutPath = "") {
-    return scratch.run(args, stdoutPath, {}, infoPath());
+    ToolResult result = scratch.run(args, stdoutPath, {}, infoPath());
+    result.out = asText(result.out);
+    result.err = asText(result.err);
+    return result;
 }
 
 // Writes the image and returns the page; every page must come with status 0,
@@ -148,11 +164,13 @@ TEST(InfoPage, BootDisksShowTheirSignatureMediaAndABrokenBootSectorDoesNot) {
               "Disk 0: \"BOOT A\"\n"
               "  at 0x00000000, size 0x000004d0 (1232 bytes), media 0x10 (2DD), boot signature A\n" + TRACKS +
               "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "  TTLPRG: some: 0100  replaced by disk 1 TTLPRG\n"
               "  directory: 0 of 128 entries read\n"
               "\n"
               "Disk 1: \"BOOT B\"\n"
               "  at 0x000004d0, size 0x000004d0 (1232 bytes), media 0x20 (2HD), boot signature B\n" + TRACKS +
               "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "  TTLPRG: some: 0100\n"
               "  directory: 0 of 128 entries read\n"
               "\n"
               "Disk 2: \"\"\n"
@@ -241,7 +259,8 @@ TEST(InfoPage, AbsentTracksAreLeftOutAndTracksOutsideTheDiskSaySo) {
               "     10   5/0  0x000053f0        0\n"
               "  directory: 128 of 128 entries read\n" + ENTRIES +
               "    some: 0400    GAP      START:02 05    END:04 01   SIZE:1c00\n"
-              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n");
+              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n"
+              "                  track 3 absent\n");
 }
 
 TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
@@ -261,16 +280,68 @@ TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
     second.tracks[1].erase(second.tracks[1].begin() + 1);
     const std::string out = page({dataDisk(full), second});
     const std::string disk1 = out.substr(out.find("Disk 1:"));
-    EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 6),
+    EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 7),
               "  directory: 64 of 128 entries read\n" + ENTRIES +
-              "    all                    START:02 02    END:02 03   SIZE:0800\n"
-              "    none          NEG      START:04 01    END:03 03   SIZE:fffff800\n"
+              "    no name                START:02 02    END:02 03   SIZE:0800\n"
+              "    no size       NEG      START:04 01    END:03 03   SIZE:fffff800\n"
               "    none          GONE     START:09 01    END:09 01   SIZE:0400\n"
+              "                  track 9 absent\n"
               "    some: 0400    BIG      START:04 05    END:ff ff   SIZE:178800\n");
-    EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64);
+    EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64 + 1);
     EXPECT_EQ(disk1.find("OLD"), std::string::npos);
     EXPECT_NE(disk1.find("NEW63 "), std::string::npos);
     EXPECT_EQ(disk1.find("NEW64"), std::string::npos);
+}
+
+TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
+    Disk disk = dataDisk({dirEntry("ZERO", 3, 2, 3, 2), dirEntry("MISS", 2, 6, 2, 6), dirEntry("SHORT", 4, 1, 4, 2),
+                          dirEntry("OUT", 5, 1, 5, 1), dirEntry("../x", 2, 1, 2, 1), dirEntry("IMG", 2, 1, 2, 1),
+                          dirEntry("DUP", 2, 1, 2, 1), dirEntry("DUP", 2, 2, 2, 2)});
+    disk.tracks[3][0].sectorCount = 0;  // ends every lookup on the track
+    disk.tracks[4][0].data.resize(100);
+    disk.track(5, dataTrack(5));
+    disk.trackOffsets[5] = -16;
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    // d88extract, run here, would find the image under this name.
+    fs::create_symlink(scratch.image(), scratch.work() / "IMG");
+    const ToolResult result = info(scratch, {"d88info", scratch.image().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.substr(result.out.find(ENTRIES)), ENTRIES +
+              "    none          ZERO     START:03 02    END:03 02   SIZE:0400\n"
+              "                  a sector count of 0 ends track 3 before 01 01 02 03\n"
+              "    none          MISS     START:02 06    END:02 06   SIZE:0400\n"
+              "                  sector 01 00 06 03 not found on track 2\n"
+              "    none          SHORT    START:04 01    END:04 02   SIZE:0800\n"
+              "                  sector 02 00 01 03 of track 4 holds 100 bytes\n"
+              "    none          OUT      START:05 01    END:05 01   SIZE:0400\n"
+              "                  track 5 outside the disk\n"
+              "    refused       ../x     START:02 01    END:02 01   SIZE:0400\n"
+              "                  the name contains '/'\n"
+              "    refused       IMG      START:02 01    END:02 01   SIZE:0400\n"
+              "                  the file is the image being read\n"
+              "    all           DUP      START:02 01    END:02 01   SIZE:0400\n"
+              "                  replaced by disk 0 entry 7\n"
+              "    all           DUP      START:02 02    END:02 02   SIZE:0400\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InfoCommandLine, Utf8ShowsTheDiskAndEntryNamesInUtf8) {
+    Disk disk;
+    disk.name = "\xBB\xDD\xCC\xDF\xD9";  // ｻﾝﾌﾟﾙ
+    disk.track(1, directoryTrack({dirEntry("\xBB\xDD", 2, 1, 2, 1)})).track(2, dataTrack(2));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const ToolResult result = info(scratch, {"d88info", "--utf8", scratch.image().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("Disk 0: \"\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99\""),
+              std::string::npos);
+    // Padded by the two Shift_JIS bytes, then converted.
+    EXPECT_NE(result.out.find("all           \xEF\xBD\xBB\xEF\xBE\x9D       START:02 01"), std::string::npos)
+        << result.out;
 }
 
 }  // namespace

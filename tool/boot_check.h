@@ -21,8 +21,4 @@ enum class BootSignature { None, A, B };
 // Which signature bytes 1 to 18 of `bootSector` (19 bytes) carry.
 BootSignature findBootSignature(const std::uint8_t* bootSector);
 
-// The boot check of the selected disk: reads its boot sector into
-// sectorBuffer and, for a boot disk, announces it and writes TTLPRG.
-void extractBootTrack();
-
 #endif

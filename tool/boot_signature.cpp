@@ -1,5 +1,3 @@
-// Kept apart from extractBootTrack so that d88info, which only looks, links
-// no code that writes files.
 #include <cstring>
 
 #include "tool/boot_check.h"

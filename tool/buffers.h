@@ -1,5 +1,5 @@
 // The tool's two working buffers. Static and zero-filled at start; the tool
-// clears only what it must (see extractFile).
+// clears only what it must (see planDisk).
 #ifndef TOOL_BUFFERS_H
 #define TOOL_BUFFERS_H
 

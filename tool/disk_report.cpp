@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "tool/boot_check.h"
-#include "tool/buffers.h"
 #include "tool/dir_entry.h"
+#include "tool/disk_plan.h"
+#include "tool/later_writes.h"
 #include "tool/messages.h"
 
 namespace {
@@ -29,8 +29,8 @@ constexpr int TRACK_COLUMNS_WIDTH = 34;
 // COUNTED_RECORDS from a longer one.
 std::uint8_t trackIds[(COUNTED_RECORDS + 1) * ID_SIZE];
 
+constexpr char NOTE_INDENT[] = "                  ";
 constexpr std::int32_t DIRECTORY_ENTRIES = DIRECTORY_SIZE / DIR_ENTRY_SIZE;
-static_assert(DIRECTORY_SIZE <= SECTOR_BUFFER_SIZE);
 
 unsigned long hex32(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
@@ -43,16 +43,11 @@ const char* mediaName(std::int32_t mediaType) {
     }
 }
 
-const char* bootSignatureText(D88Image& image) {
-    image.setSectorRange(BOOT_FIRST_SECTOR, BOOT_LAST_SECTOR);
-    const std::int32_t got = image.readSectors(BOOT_TRACK, 0, 0, BOOT_FIRST_SECTOR, BOOT_SIZE_CODE,
-                                               sectorBuffer, BOOT_CHECK_SIZE);
-    // Only bytes read from this disk count: sectorBuffer may still hold the
-    // previous disk's directory.
-    if (got < BOOT_CHECK_SIZE) {
+const char* bootText(const BootPlan& boot) {
+    if (!boot.sectorRead) {
         return "no boot sector";
     }
-    switch (findBootSignature(sectorBuffer)) {
+    switch (boot.signature) {
     case BootSignature::A: return "boot signature A";
     case BootSignature::B: return "boot signature B";
     case BootSignature::None: break;
@@ -109,48 +104,119 @@ void printTracks(D88Image& image) {
     }
 }
 
-// How many bytes of the entry's run arrive whole, as d88extract reads them.
-std::int32_t readableBytes(D88Image& image, const DirEntry& entry) {
-    const std::int32_t size = dirEntrySize(entry);
-    if (size <= 0 || size > TRANSFER_BUFFER_SIZE) {
-        return 0;
+// The mark of a file's outcome; "some" carries the count in hex, as the
+// listing line shows SIZE.
+struct Mark {
+    char text[16];
+};
+
+Mark markOf(const FilePlan& plan) {
+    Mark result{};
+    char* mark = result.text;
+    constexpr std::size_t size = sizeof result.text;
+    switch (plan.outcome) {
+    case FileOutcome::Written: std::snprintf(mark, size, "all"); break;
+    case FileOutcome::WrittenShort: std::snprintf(mark, size, "some: %04lx", hex32(plan.arrived)); break;
+    case FileOutcome::NothingRead: std::snprintf(mark, size, "none"); break;
+    case FileOutcome::EmptyName: std::snprintf(mark, size, "no name"); break;
+    case FileOutcome::RefusedName: std::snprintf(mark, size, "refused"); break;
+    case FileOutcome::NoSize: std::snprintf(mark, size, "no size"); break;
     }
-    const std::int32_t track = entry.startTrack;
-    return image.readSectors(track, track >> 1, track & 1, entry.startSector, DATA_SIZE_CODE, transferBuffer,
-                             size);
+    return result;
 }
 
-void printDirectory(D88Image& image) {
-    image.setSectorRange(DATA_FIRST_SECTOR, DATA_SECTORS_PER_TRACK);
-    const std::int32_t got = image.readSectors(DIRECTORY_TRACK, DIRECTORY_TRACK >> 1, DIRECTORY_TRACK & 1,
-                                               DATA_FIRST_SECTOR, DATA_SIZE_CODE, sectorBuffer, DIRECTORY_SIZE);
-    // Only entries read from this disk: the rest of sectorBuffer is stale.
-    const std::int32_t entryCount = got / DIR_ENTRY_SIZE;
-    std::printf("  directory: %ld of %ld entries read\n", static_cast<long>(entryCount),
-                static_cast<long>(DIRECTORY_ENTRIES));
-    for (std::int32_t j = 0; j < entryCount; ++j) {
-        const std::uint8_t* bytes = sectorBuffer + DIR_ENTRY_SIZE * j;
-        if (isDirectoryEnd(bytes)) {
-            return;
-        }
-        if (j == 0) {
-            std::printf("    readable      entry, as d88extract lists it\n");
-        }
-        const DirEntry entry = readDirEntry(bytes);
-        const std::int32_t size = dirEntrySize(entry);
-        const std::int32_t readable = readableBytes(image, entry);
-        // "some" carries the count in hex, as the listing line shows SIZE.
-        char mark[16] = "none";
-        if (readable > 0 && readable == size) {
-            std::snprintf(mark, sizeof mark, "all");
-        } else if (readable > 0) {
-            std::snprintf(mark, sizeof mark, "some: %04lx", hex32(readable));
-        }
-        std::printf("    %-12s  ", mark);
-        printListingLine(stdout, entry);
-        watchStandardOutput();
+void printStop(D88Image& image, const FilePlan& plan) {
+    const RunStop& at = plan.stop;
+    const long track = at.track;
+    switch (whyStopped(image, at)) {
+    case StopReason::TrackAbsent: std::printf("track %ld absent", track); return;
+    case StopReason::TrackOutside: std::printf("track %ld outside the disk", track); return;
+    case StopReason::CountZeroEnds:
+        std::printf("a sector count of 0 ends track %ld before %02x %02x %02x %02x", track,
+                    static_cast<unsigned>(at.c), static_cast<unsigned>(at.h), static_cast<unsigned>(at.r),
+                    static_cast<unsigned>(at.n));
+        return;
+    case StopReason::SectorNotFound:
+        std::printf("sector %02x %02x %02x %02x not found on track %ld", static_cast<unsigned>(at.c),
+                    static_cast<unsigned>(at.h), static_cast<unsigned>(at.r), static_cast<unsigned>(at.n), track);
+        return;
+    case StopReason::SectorShort:
+        std::printf("sector %02x %02x %02x %02x of track %ld holds %ld bytes", static_cast<unsigned>(at.c),
+                    static_cast<unsigned>(at.h), static_cast<unsigned>(at.r), static_cast<unsigned>(at.n), track,
+                    static_cast<long>(plan.arrived));
+        return;
     }
 }
+
+// Why the file is not written, or which later write replaces it, after
+// `lead` and without a newline; false, having printed nothing, for a file
+// that stays as written.
+bool printNote(D88Image& image, const char* lead, const FilePlan& plan, WritePlace place) {
+    WritePlace later;
+    if (plan.outcome == FileOutcome::NothingRead) {
+        std::printf("%s", lead);
+        printStop(image, plan);
+    } else if (plan.outcome == FileOutcome::RefusedName) {
+        std::printf("%s%s", lead, plan.refusal);
+    } else if (writesFile(plan) && findLaterWrite(plan.name, place, later)) {
+        std::printf("%sreplaced by disk %ld ", lead, static_cast<long>(later.disk));
+        if (later.entry == TITLE_ENTRY) {
+            std::printf("TTLPRG");
+        } else {
+            std::printf("entry %ld", static_cast<long>(later.entry));
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// d88info's part in each step of a disk's plan: the header line once the
+// boot check is known, the tracks, TTLPRG, then the directory.
+class Page final : public DiskPlanSteps {
+public:
+    Page(D88Image& image, std::int32_t disk) : image(image), disk(disk) {}
+
+    void boot(const BootPlan& plan) override {
+        std::fputs(": \"", stdout);
+        putText(stdout, image.getDiskName());
+        std::fputs("\"\n", stdout);
+        std::printf("  at 0x%08lx, size 0x%08lx (%ld bytes), media 0x%02lx (%s), %s\n",
+                    hex32(image.getDiskOffset(disk)), hex32(image.getDiskSize()),
+                    static_cast<long>(image.getDiskSize()), hex32(image.getMediaType()),
+                    mediaName(image.getMediaType()), bootText(plan));
+        printTracks(image);
+    }
+
+    void title(const FilePlan& plan) override {
+        std::printf("  TTLPRG: %s", markOf(plan).text);
+        (void)printNote(image, "  ", plan, WritePlace{disk, TITLE_ENTRY});
+        std::printf("\n");
+        watchStandardOutput();
+    }
+
+    void directory(std::int32_t entriesRead) override {
+        std::printf("  directory: %ld of %ld entries read\n", static_cast<long>(entriesRead),
+                    static_cast<long>(DIRECTORY_ENTRIES));
+    }
+
+    void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
+        if (index == 0) {
+            std::printf("    written       entry, as d88extract lists it\n");
+        }
+        std::printf("    %-12s  ", markOf(plan).text);
+        printListingLine(stdout, entry);
+        // Under the entry's name: the listing line is d88extract's own.
+        if (printNote(image, NOTE_INDENT, plan, WritePlace{disk, index})) {
+            std::printf("\n");
+        }
+        watchStandardOutput();
+    }
+
+private:
+    D88Image& image;
+    std::int32_t disk;
+};
 
 }  // namespace
 
@@ -160,12 +226,6 @@ void printDiskReport(D88Image& image, std::int32_t index) {
         std::printf(": the header cannot be read\n");
         return;
     }
-    const char* boot = bootSignatureText(image);
-    std::printf(": \"%s\"\n", image.getDiskName());
-    std::printf("  at 0x%08lx, size 0x%08lx (%ld bytes), media 0x%02lx (%s), %s\n",
-                hex32(image.getDiskOffset(index)), hex32(image.getDiskSize()),
-                static_cast<long>(image.getDiskSize()), hex32(image.getMediaType()),
-                mediaName(image.getMediaType()), boot);
-    printTracks(image);
-    printDirectory(image);
+    Page page(image, index);
+    planDisk(image, page);
 }

@@ -1,6 +1,6 @@
 // One disk's part of the d88info page: its header, its present tracks with
-// the identities of their records, and its directory with how much of each
-// entry can be read.
+// the identities of their records, TTLPRG and its directory, each file
+// marked with what d88extract does with it.
 #ifndef TOOL_DISK_REPORT_H
 #define TOOL_DISK_REPORT_H
 

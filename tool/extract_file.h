@@ -4,17 +4,19 @@
 
 #include <cstdint>
 
-// Reads skip + size bytes starting at sector (c, h, r, n) of `track` and, if
-// any arrived, writes the last `size` of them to the file `name` in the
-// current folder, replacing it. Bytes that did not arrive are written as 0;
-// a short run is reported on standard error. A name that would leave the
-// current folder or that names the image itself, or that the file system
-// refuses, is reported and counted as an output failure. True when the file
-// was written.
-bool extractFile(const char* name, std::int32_t track, std::int32_t c, std::int32_t h,
-                 std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t size);
+#include "tool/disk_plan.h"
 
-// A listing run: extractFile reads and writes nothing, says nothing.
+// Creates the output file `name` (see output_place.h) and writes
+// `size` bytes to it. Failures are reported on standard error and counted
+// as output failures. True when the file was written.
+bool writeOutputFile(const char* name, const std::uint8_t* bytes, std::int32_t size);
+
+// Carries out one file's plan while its bytes stand in transferBuffer:
+// writes the file (reporting a short one) or reports a refused name; the
+// other outcomes write nothing and say nothing.
+void carryOut(const FilePlan& plan);
+
+// A listing run: carryOut writes nothing and says nothing.
 void setListOnly(bool list);
 
 // Whether any output file could not be written since the last reset.

@@ -8,8 +8,10 @@
 #include "tool/arguments.h"
 #include "tool/broken_pipe.h"
 #include "tool/disk_report.h"
+#include "tool/later_writes.h"
 #include "tool/messages.h"
 #include "tool/output_file.h"
+#include "tool/output_place.h"
 
 namespace {
 
@@ -21,8 +23,11 @@ constexpr char USAGE[] = "Usage: d88info IMAGE\n";
 constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
-    "present track, and the directory as d88extract lists it, each entry\n"
-    "marked with how much of it can be read (all, some, none).\n";
+    "present track, and the directory as d88extract lists it. TTLPRG and\n"
+    "each entry are marked with what d88extract, run on the image in the\n"
+    "current folder, does with them (all, some, none, no name, refused,\n"
+    "no size), with the reason a file is not written or the later entry\n"
+    "that replaces it.\n";
 
 D88Image image;
 
@@ -56,11 +61,19 @@ int infoMain(int argc, char** argv) {
     setNamesUtf8(line.utf8);
     const char* argument = line.image;
     errno = 0;
-    if (!image.openStream(openImageFile(argument))) {
+    std::FILE* stream = openImageFile(argument);
+    // The page tells what d88extract would do here, refusing the image's
+    // own name included.
+    setOutputSettings(OutputSettings{});
+    setImageIdentity(identifyStream(stream));
+    if (!image.openStream(stream)) {
         std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argumentAsShown(argument),
                      errno != 0 ? std::strerror(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
     }
+    // A file's mark names the write that replaces it, which may lie on a
+    // later disk: learn them all first.
+    rememberWrites(image);
     const std::int32_t diskCount = image.getDiskCount();
     std::printf("%s: %ld disk%s\n", argumentAsShown(argument), static_cast<long>(diskCount),
                 diskCount == 1 ? "" : "s");

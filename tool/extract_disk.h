@@ -1,0 +1,11 @@
+// d88extract's work on one disk: announce a boot disk and save TTLPRG, then
+// list every directory entry and save its file, as the disk's plan says.
+#ifndef TOOL_EXTRACT_DISK_H
+#define TOOL_EXTRACT_DISK_H
+
+#include "d88/d88_image.h"
+
+// Works on the selected disk (an unselected one reads as empty).
+void extractDisk(D88Image& image);
+
+#endif
