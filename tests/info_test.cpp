@@ -345,3 +345,29 @@ TEST(InfoCommandLine, Utf8ShowsTheDiskAndEntryNamesInUtf8) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InfoPage, NamesAreComparedAndRefusedAsTheHostsFileSystemDoes) {
+    // Full-width Ａ and ａ are one file to Windows, two to Linux; '?' is
+    // refused only by Windows.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("\x82\x60", 2, 1, 2, 1), dirEntry("\x82\x81", 2, 2, 2, 2),
+                                  dirEntry("A?", 2, 3, 2, 3)}))
+        .track(2, dataTrack(2));
+    const std::string listed = page({disk});
+    const std::string entries = listed.substr(listed.find(ENTRIES) + ENTRIES.size());
+    if (toolRunsOnWindows()) {
+        EXPECT_EQ(entries, "    all           \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
+                           "                  replaced by disk 0 entry 1\n"
+                           "    all           \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
+                           "    refused       A?       START:02 03    END:02 03   SIZE:0400\n"
+                           "                  the name contains '?'\n");
+    } else {
+        EXPECT_EQ(entries, "    all           \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
+                           "    all           \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
+                           "    all           A?       START:02 03    END:02 03   SIZE:0400\n");
+    }
+}
+
+}  // namespace

@@ -15,7 +15,6 @@ TEST(OutputName, EverywhereSlashesAndDotFoldersAreRefused) {
         EXPECT_FALSE(allowed("a/", rules));
         EXPECT_FALSE(allowed(".", rules));
         EXPECT_FALSE(allowed("..", rules));
-        EXPECT_TRUE(allowed("...", rules));
         EXPECT_TRUE(allowed(".hid", rules));
         EXPECT_TRUE(allowed("GAME", rules));
         EXPECT_TRUE(allowed("\xB1\xB2\xB3", rules));
@@ -42,6 +41,15 @@ TEST(OutputName, OnWindowsOnlySeparatorsStandingAloneAreRefused) {
          {"\xB1\x5C", "\x80\x5C", "\xA0\x5C", "\xFD\x5C", "\x83:", "\x83\x5C\x5C", "\x83\x83\x5C"}) {
         EXPECT_FALSE(allowed(name, NameRules::Windows)) << name;
     }
+}
+
+TEST(OutputName, NamesWindowsCannotHoldAreRefusedThere) {
+    // Windows drops trailing dots and spaces, leaving "." or nothing.
+    for (const char* name : {"...", ". ", ".. ", "  ", "A?B", "A\"<", "A*", "A|", "A\x01B", "a>b"}) {
+        EXPECT_TRUE(allowed(name, NameRules::Posix)) << name;
+        EXPECT_FALSE(allowed(name, NameRules::Windows)) << name;
+    }
+    EXPECT_TRUE(allowed("\x83\x7C", NameRules::Windows));  // ポ: its '|' is a trail byte
 }
 
 TEST(OutputName, WindowsDeviceNamesAreRefusedInEveryDisguise) {

@@ -4,6 +4,7 @@
 
 #include "tool/dir_entry.h"
 #include "tool/disk_plan.h"
+#include "tool/output_file.h"
 
 namespace {
 
@@ -18,22 +19,6 @@ constexpr std::int32_t MAX_WRITES = MAX_DISKS * (1 + DIRECTORY_ENTRIES);
 
 Write writes[MAX_WRITES];
 std::int32_t writeCount = 0;
-
-char foldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Shift_JIS lead bytes: the byte after one is a trail byte, not a letter.
-bool isLeadByte(char c) {
-    const auto b = static_cast<std::uint8_t>(c);
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-std::size_t storedLength(const char* name) {
-    std::size_t length = std::strlen(name);
-    while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '.')) {
-        --length;
-    }
-    return length;
-}
 
 bool before(const WritePlace& a, const WritePlace& b) {
     return a.disk < b.disk || (a.disk == b.disk && a.entry < b.entry);
@@ -62,24 +47,6 @@ private:
 
 }  // namespace
 
-bool sameOutputFile(const char* a, const char* b, NameRules rules) {
-    if (rules == NameRules::Posix) {
-        return std::strcmp(a, b) == 0;
-    }
-    const std::size_t length = storedLength(a);
-    if (storedLength(b) != length) {
-        return false;
-    }
-    bool trail = false;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (trail ? a[i] != b[i] : foldCase(a[i]) != foldCase(b[i])) {
-            return false;
-        }
-        trail = !trail && isLeadByte(a[i]);
-    }
-    return true;
-}
-
 void rememberWrites(D88Image& image) {
     writeCount = 0;
     WriteRecorder recorder;
@@ -93,7 +60,7 @@ void rememberWrites(D88Image& image) {
 
 bool findLaterWrite(const char* name, WritePlace place, WritePlace& later) {
     for (std::int32_t k = 0; k < writeCount; ++k) {
-        if (before(place, writes[k].place) && sameOutputFile(name, writes[k].name, HOST_NAME_RULES)) {
+        if (before(place, writes[k].place) && sameOutputName(name, writes[k].name)) {
             later = writes[k].place;
             return true;
         }

@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "d88/d88_image.h"
-#include "tool/output_name.h"
 
 // A file's place in the run: its disk, and its directory entry (from 0) or
 // TITLE_ENTRY for the disk's TTLPRG, which comes before the entries.
@@ -16,10 +15,6 @@ struct WritePlace {
     std::int32_t entry = 0;
 };
 inline constexpr std::int32_t TITLE_ENTRY = -1;
-
-// Whether output names `a` and `b` make the same file: on Windows case
-// does not count for ASCII letters, nor do trailing spaces and dots.
-bool sameOutputFile(const char* a, const char* b, NameRules rules);
 
 // Plans every disk of the open image and remembers each file it writes.
 void rememberWrites(D88Image& image);

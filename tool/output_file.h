@@ -46,6 +46,16 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity);
 // otherwise one that exists is replaced. Null with errno set when it cannot.
 std::FILE* createOutputFile(const OutputName& output, bool exclusive);
 
+// `name` inside `folder` (both as the command line carries paths; folder
+// "" for the current one) in `out`; false when it does not fit.
+bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size);
+
+// Whether the output names `a` and `b` (entries' raw names, in one folder)
+// lead to the same file: the same bytes on POSIX; on Windows the same
+// Unicode name once trailing spaces and dots are dropped, compared as the
+// file system does, ignoring case.
+bool sameOutputName(const char* a, const char* b);
+
 // Creates the folder `path` (as the command line carries it) and any of its
 // parents that are missing; true when it exists as a folder afterwards,
 // else false with errno set.

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "tool/output_file.h"
@@ -86,6 +87,15 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     // "x" creates with O_EXCL: an existing name, a dangling link too, fails.
     return std::fopen(path, exclusive ? "wbx" : "wb");
 }
+
+bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size) {
+    const std::size_t length = std::strlen(folder);
+    const bool direct = length == 0 || folder[length - 1] == '/';
+    const int written = std::snprintf(out, size, "%s%s%s", folder, direct ? "" : "/", name);
+    return written >= 0 && static_cast<std::size_t>(written) < size;
+}
+
+bool sameOutputName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 bool makeFolders(const char* path) {
     char partial[PATH_SIZE];

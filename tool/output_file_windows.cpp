@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "tool/output_file.h"
 #include "tool/output_name.h"
@@ -32,6 +34,14 @@ int widen(UINT codePage, const char* text, int used) {
     return used + added - 1;  // without the terminating 0
 }
 
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Whether a name joins `folder` (of `length` units) without a separator:
+// after one, or after a bare drive ("D:" is that drive's current folder).
+bool joinsDirectly(const wchar_t* folder, int length) {
+    return length > 0 && (isSeparator(folder[length - 1]) || (length == 2 && folder[1] == L':'));
+}
+
 // The wide path of an output file: its folder (UTF-8), a separator, and its
 // name read as Shift_JIS. Null with errno set.
 const wchar_t* outputPath(const OutputName& output) {
@@ -42,9 +52,49 @@ const wchar_t* outputPath(const OutputName& output) {
             errno = ENAMETOOLONG;
             return nullptr;
         }
-        widePath[length++] = L'\\';
+        if (!joinsDirectly(widePath, length)) {
+            widePath[length++] = L'\\';
+        }
     }
     return widen(NAME_CODE_PAGE, output.name, length) < 0 ? nullptr : widePath;
+}
+
+// Past `count` more components of `path` from `at`, and the separator
+// after each.
+int skipComponents(const wchar_t* path, int length, int at, int count) {
+    for (int k = 0; k < count; ++k) {
+        while (at < length && !isSeparator(path[at])) {
+            ++at;
+        }
+        if (at < length) {
+            ++at;
+        }
+    }
+    return at;
+}
+
+// How much of `path` names something no folder can be made of: a drive
+// ("C:", "C:\"), a root "\", a network share ("\\server\share\") or
+// a "\\?\" prefix with either.
+int rootLength(const wchar_t* path, int length) {
+    int at = 0;
+    if (length >= 4 && isSeparator(path[0]) && isSeparator(path[1]) && (path[2] == L'?' || path[2] == L'.')
+        && isSeparator(path[3])) {
+        at = 4;
+        if (length >= at + 4 && (path[at] | 0x20) == L'u' && (path[at + 1] | 0x20) == L'n'
+            && (path[at + 2] | 0x20) == L'c' && isSeparator(path[at + 3])) {
+            return skipComponents(path, length, at + 4, 2);
+        }
+    } else if (length >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+        return skipComponents(path, length, 2, 2);
+    }
+    if (length >= at + 2 && path[at + 1] == L':') {
+        at += 2;
+    }
+    if (at < length && isSeparator(path[at])) {
+        ++at;
+    }
+    return at;
 }
 
 FileIdentity identityOf(HANDLE handle) {
@@ -58,8 +108,6 @@ FileIdentity identityOf(HANDLE handle) {
     identity.known = true;
     return identity;
 }
-
-bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool isFolder(const wchar_t* path) {
     const DWORD attributes = GetFileAttributesW(path);
@@ -119,21 +167,56 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     return file;
 }
 
+bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size) {
+    const std::size_t length = std::strlen(folder);
+    const char last = length > 0 ? folder[length - 1] : '\\';
+    const bool direct = last == '\\' || last == '/' || (length == 2 && folder[1] == ':');
+    const int written = std::snprintf(out, size, "%s%s%s", folder, direct ? "" : "\\", name);
+    return written >= 0 && static_cast<std::size_t>(written) < size;
+}
+
+bool sameOutputName(const char* a, const char* b) {
+    // Entry names are at most a few bytes; each byte is at most one unit.
+    constexpr int NAME_UNITS = 64;
+    wchar_t wideA[NAME_UNITS];
+    wchar_t wideB[NAME_UNITS];
+    int lengthA = MultiByteToWideChar(NAME_CODE_PAGE, 0, a, -1, wideA, NAME_UNITS) - 1;
+    int lengthB = MultiByteToWideChar(NAME_CODE_PAGE, 0, b, -1, wideB, NAME_UNITS) - 1;
+    if (lengthA < 0 || lengthB < 0) {
+        return std::strcmp(a, b) == 0;
+    }
+    // Windows drops them from a file name.
+    while (lengthA > 0 && (wideA[lengthA - 1] == L' ' || wideA[lengthA - 1] == L'.')) {
+        --lengthA;
+    }
+    while (lengthB > 0 && (wideB[lengthB - 1] == L' ' || wideB[lengthB - 1] == L'.')) {
+        --lengthB;
+    }
+    return CompareStringOrdinal(wideA, lengthA, wideB, lengthB, TRUE) == CSTR_EQUAL;
+}
+
 bool makeFolders(const char* path) {
     const int length = widen(CP_UTF8, path, 0);
     if (length < 0) {
         return false;
     }
     // Each parent in turn, then the folder itself; one that exists is fine.
-    for (int i = 1; i <= length; ++i) {
+    const int root = rootLength(widePath, length);
+    if (root == length) {
+        // A drive, a root or a share alone: nothing to make.
+        if (root == 0 || isFolder(widePath)) {
+            return true;
+        }
+        errno = ENOENT;
+        return false;
+    }
+    for (int i = root + 1; i <= length; ++i) {
         if (i < length && !isSeparator(widePath[i])) {
             continue;
         }
         const wchar_t kept = widePath[i];
         widePath[i] = L'\0';
-        // "C:" alone is a drive, no folder to make.
-        const bool drive = i == 2 && widePath[1] == L':';
-        if (!drive && CreateDirectoryW(widePath, nullptr) == 0) {
+        if (CreateDirectoryW(widePath, nullptr) == 0) {
             const DWORD error = GetLastError();
             if (!isFolder(widePath)) {
                 errno = error == ERROR_ALREADY_EXISTS ? ENOTDIR : error == ERROR_ACCESS_DENIED ? EACCES : ENOENT;

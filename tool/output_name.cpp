@@ -82,8 +82,31 @@ const char* refusedNameReason(const char* name, NameRules rules) {
         if (holdsCharacter(name, ':')) {
             return "the name contains ':'";
         }
+        // Characters no Windows file name may hold. '|' (0x7C) is also a
+        // trail byte, of ポ among others: only a '|' of its own counts.
+        static const struct {
+            char character;
+            const char* reason;
+        } forbidden[] = {{'<', "the name contains '<'"}, {'>', "the name contains '>'"},
+                         {'"', "the name contains '\"'"}, {'|', "the name contains '|'"},
+                         {'?', "the name contains '?'"}, {'*', "the name contains '*'"}};
+        for (const auto& rule : forbidden) {
+            if (holdsCharacter(name, rule.character)) {
+                return rule.reason;
+            }
+        }
+        for (const char* at = name; *at != '\0'; ++at) {
+            if (static_cast<unsigned char>(*at) < ' ') {
+                return "the name contains a control character";
+            }
+        }
         if (isWindowsDeviceName(name)) {
             return "the name is a device";
+        }
+        // Windows drops a name's trailing dots and spaces: "..." or ". "
+        // would be the folder itself, or nothing.
+        if (std::strspn(name, ". ") == std::strlen(name)) {
+            return "the name is a folder";
         }
     }
     return nullptr;

@@ -13,7 +13,10 @@ enum class NameRules {
     // and stream separators) are refused where they stand as characters of
     // their own, not as the second byte of a double-byte character; so are
     // the reserved device names CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$
-    // and CONOUT$ in any case, alone or before spaces or an extension.
+    // and CONOUT$ in any case, alone or before spaces or an extension. The
+    // characters < > " | ? * and control bytes, which no Windows name may
+    // hold, and names of only dots and spaces, which Windows trims to a
+    // folder or to nothing, are refused too.
     Windows,
 };
 

@@ -35,11 +35,9 @@ void setImageIdentity(const FileIdentity& identity) { imageIdentity = identity; 
 void setOutputDisk(std::int32_t index) {
     diskFolderMade = false;
     // Two digits: a file holds at most 64 disks.
-    const int length = current.folder[0] == '\0'
-                           ? std::snprintf(diskFolder, FOLDER_SIZE, "disk%02ld", static_cast<long>(index))
-                           : std::snprintf(diskFolder, FOLDER_SIZE, "%s/disk%02ld", current.folder,
-                                           static_cast<long>(index));
-    if (length < 0 || static_cast<std::size_t>(length) >= FOLDER_SIZE) {
+    char name[16];
+    std::snprintf(name, sizeof name, "disk%02ld", static_cast<long>(index));
+    if (!joinFolderPath(current.folder, name, diskFolder, FOLDER_SIZE)) {
         diskFolder[0] = '\0';  // refused when a file is to go there
     }
 }
