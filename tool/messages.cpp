@@ -59,9 +59,9 @@ void printHelp(const char* usage, const char* about, const OptionSet& options) {
     std::fputs(usage, stdout);
     std::fputs(about, stdout);
     std::fputs("\n", stdout);
-    for (const OptionSpec& spec : OPTION_SPECS) {
-        if (options.accepts(spec.option)) {
-            printOptionLine(spec.shortName, spec.longName, spec.valueName, spec.summary);
+    for (const OptionInfo& known : OPTION_TABLE) {
+        if (options.accepts(known.option)) {
+            printOptionLine(known.shortName, known.longName, known.valueName, known.summary);
         }
     }
     printOptionLine(0, "help", nullptr, "print this help and exit");

@@ -12,24 +12,24 @@ constexpr char VERSION[] = "--version";
 bool looksLikeOption(const char* argument) { return argument[0] == '-' && argument[1] != '\0'; }
 
 // The option `argument` names, with `value` set to what follows its '='.
-const OptionSpec* findOption(const char* argument, const char*& value) {
+const OptionInfo* findOption(const char* argument, const char*& value) {
     value = nullptr;
     if (argument[1] != '-') {
-        for (const OptionSpec& spec : OPTION_SPECS) {
-            if (spec.shortName != 0 && argument[1] == spec.shortName && argument[2] == '\0') {
-                return &spec;
+        for (const OptionInfo& known : OPTION_TABLE) {
+            if (known.shortName != 0 && argument[1] == known.shortName && argument[2] == '\0') {
+                return &known;
             }
         }
         return nullptr;
     }
     const char* name = argument + 2;
     const std::size_t nameLength = std::strcspn(name, "=");
-    for (const OptionSpec& spec : OPTION_SPECS) {
-        if (std::strlen(spec.longName) == nameLength && std::strncmp(name, spec.longName, nameLength) == 0) {
+    for (const OptionInfo& known : OPTION_TABLE) {
+        if (std::strlen(known.longName) == nameLength && std::strncmp(name, known.longName, nameLength) == 0) {
             if (name[nameLength] == '=') {
                 value = name + nameLength + 1;
             }
-            return &spec;
+            return &known;
         }
     }
     return nullptr;
@@ -94,13 +94,13 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
             return usage(line, UsageProblem::NotAlone, argument);
         }
         const char* value = nullptr;
-        const OptionSpec* spec = findOption(argument, value);
-        if (spec == nullptr || !options.accepts(spec->option)
-            || (spec->valueName == nullptr && value != nullptr)) {
+        const OptionInfo* option = findOption(argument, value);
+        if (option == nullptr || !options.accepts(option->option)
+            || (option->valueName == nullptr && value != nullptr)) {
             return usage(line, UsageProblem::UnknownOption, argument);
         }
-        if (spec->valueName == nullptr) {
-            setFlag(line, spec->option);
+        if (option->valueName == nullptr) {
+            setFlag(line, option->option);
             continue;
         }
         if (value == nullptr && i + 1 < argc) {

@@ -6,7 +6,7 @@
 
 enum class Option { Directory, DiskFolders, KeepOldFiles, List, Utf8 };
 
-struct OptionSpec {
+struct OptionInfo {
     Option option;
     char shortName;         // 0 when the option has no short form
     const char* longName;   // without its leading "--"
@@ -17,7 +17,7 @@ struct OptionSpec {
 // Every option either tool knows, in the order help lists them. A value
 // follows as the next argument or, for a long name, after '='; short
 // options are never bundled ("-kt") nor joined to a value ("-CDIR").
-inline constexpr OptionSpec OPTION_SPECS[] = {
+inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Directory, 'C', "directory", "DIR", "write the files into DIR (made if missing)"},
     {Option::DiskFolders, 0, "disk-folders", nullptr, "each disk's files in a folder of their own, diskNN"},
     {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "never replace a file; such an entry fails the run"},
