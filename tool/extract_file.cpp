@@ -14,7 +14,7 @@ bool outputFailed = false;
 bool listOnly = false;
 
 bool failOutput(const char* name, const char* what, int error) {
-    reportFileProblem(name, "%s: %s", what, error != 0 ? std::strerror(error) : "unknown error");
+    reportFileProblem(name, "%s: %s", what, systemReason(error));
     outputFailed = true;
     return false;
 }

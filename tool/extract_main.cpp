@@ -75,7 +75,7 @@ int extractMain(int argc, char** argv) {
     if (!line.listOnly && !prepareOutputFolder()) {
         const int error = errno;
         std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", PROGRAM, argumentAsShown(line.directory),
-                     error > 0 ? std::strerror(error) : "unknown error");
+                     systemReason(error));
         image.close();
         return 1;
     }

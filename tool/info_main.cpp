@@ -86,7 +86,7 @@ int infoMain(int argc, char** argv) {
     if (readFailed) {
         const int error = image.getReadError();
         std::printf("\nReading the image failed: %s\n",
-                    error > 0 ? std::strerror(error) : "unknown error");
+                    systemReason(error));
     }
     image.close();
     const int status = finish();

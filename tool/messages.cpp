@@ -21,8 +21,6 @@ constexpr char PROGRAM_NAME[] = "d88extract";
 // errno when standard output was first seen failing; -1 while it has not.
 int standardOutputError = -1;
 
-const char* reasonText(int error) { return error > 0 ? std::strerror(error) : "unknown error"; }
-
 bool namesUtf8 = false;
 
 // The longest text that goes out through putText: a listing line, or a
@@ -48,6 +46,8 @@ void printOptionLine(char shortName, const char* longName, const char* valueName
 }
 
 }  // namespace
+
+const char* systemReason(int error) { return error > 0 ? std::strerror(error) : "unknown error"; }
 
 void printUsage(const char* program) {
     std::fprintf(stderr, "Usage: %s [d88file]\n", argumentAsShown(program));
@@ -109,7 +109,7 @@ void reportImageReadError(const char* program, const char* path, int error) {
     std::fflush(stdout);
     watchStandardOutput();
     std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", program, argumentAsShown(path),
-                 reasonText(error));
+                 systemReason(error));
 }
 
 void watchStandardOutput() {

@@ -10,6 +10,9 @@
 #include "tool/options.h"
 
 // `program` is argument 0 as the command line carries it (arguments.h).
+// The system's text for errno value `error`, or "unknown error" for none.
+const char* systemReason(int error);
+
 void printUsage(const char* program);
 void printOpenFailure();
 void printBootDiskFound();
