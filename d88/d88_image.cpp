@@ -254,13 +254,13 @@ std::int32_t D88Image::readTrackIds(std::int32_t track, std::uint8_t* out, std::
     if (!indexTrack(track)) {
         return 0;
     }
-    const std::int32_t wanted = outLen / 4;
+    const std::int32_t wanted = outLen / TRACK_ID_SIZE;
     const std::int32_t records = wanted < index.recordCount() ? wanted : index.recordCount();
     for (std::int32_t i = 0; i < records; ++i) {
         const SectorIdentity id = index.identity(i);
-        for (int k = 0; k < 4; ++k) {
-            out[4 * i + k] = static_cast<std::uint8_t>(id >> (8 * k));
+        for (int k = 0; k < TRACK_ID_SIZE; ++k) {
+            out[TRACK_ID_SIZE * i + k] = static_cast<std::uint8_t>(id >> (8 * k));
         }
     }
-    return records > 0 ? 4 * records : 0;
+    return records > 0 ? TRACK_ID_SIZE * records : 0;
 }

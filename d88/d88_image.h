@@ -1,3 +1,6 @@
+// The reader (d88/): the D88 format and D88Image, at the bottom of the
+// system. It uses the C++ standard library only.
+//
 // D88Image: byte-level access to the disks inside one D88 file.
 //
 // Open a file, ask how many disk images it holds, select one, then read its
@@ -27,6 +30,9 @@
 #include "d88/sector_memo.h"
 #include "d88/track_index.h"
 #include "d88/tuning.h"
+
+// The bytes readTrackIds stores for each record: C, H, R, N.
+inline constexpr std::int32_t TRACK_ID_SIZE = 4;
 
 // Where a run of sectors stopped: the track index and identity it asked
 // for, and whether a record of that identity was found (and held too few

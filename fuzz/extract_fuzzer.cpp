@@ -11,8 +11,8 @@
 #include <string>
 #include <system_error>
 
-#include "tool/extract_main.h"
-#include "tool/info_main.h"
+#include "tool/d88extract/extract_main.h"
+#include "tool/d88info/info_main.h"
 
 namespace fs = std::filesystem;
 

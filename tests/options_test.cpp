@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tool/options.h"
+#include "tool/cli/options.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // rules are pinned here so a Linux build checks them too.
 #include <gtest/gtest.h>
 
-#include "tool/output_name.h"
+#include "tool/disk/output_name.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "tool/sjis_text.h"
+#include "tool/host/sjis_text.h"
 
 namespace {
 

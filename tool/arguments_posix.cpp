@@ -1,3 +1,0 @@
-#include "tool/arguments.h"
-
-const char* argumentAsShown(const char* argument) { return argument; }

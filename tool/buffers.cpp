@@ -1,4 +1,0 @@
-#include "tool/buffers.h"
-
-std::uint8_t sectorBuffer[SECTOR_BUFFER_SIZE];
-std::uint8_t transferBuffer[TRANSFER_BUFFER_SIZE];

@@ -1,0 +1,124 @@
+#include "tool/cli/messages.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "tool/host/arguments.h"
+#include "tool/host/sjis_text.h"
+
+namespace {
+
+// "Cannot open the file", in Shift_JIS: the console this tool was made for
+// shows code page 932, so the bytes go out unchanged.
+constexpr char OPEN_FAILURE_SJIS[] =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x83\x49\x81\x5B\x83\x76"
+    "\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\n";
+
+// The longest text that goes out through putText: a listing line, or a
+// diagnostic's name.
+constexpr std::size_t TEXT_SIZE = 256;
+char utf8Text[utf8BufferSize(TEXT_SIZE)];
+
+// The help's option column: "  -C, --directory=DIR  ".
+constexpr int OPTION_COLUMN_WIDTH = 24;
+
+void printOptionLine(char shortName, const char* longName, const char* valueName, const char* summary) {
+    char option[64];
+    if (valueName != nullptr) {
+        std::snprintf(option, sizeof option, "--%s=%s", longName, valueName);
+    } else {
+        std::snprintf(option, sizeof option, "--%s", longName);
+    }
+    char shortForm[8] = "    ";
+    if (shortName != 0) {
+        std::snprintf(shortForm, sizeof shortForm, "-%c, ", shortName);
+    }
+    std::printf("  %s%-*s%s\n", shortForm, OPTION_COLUMN_WIDTH - 6, option, summary);
+}
+
+}  // namespace
+
+const char* systemReason(int error) { return error > 0 ? std::strerror(error) : "unknown error"; }
+
+void printUsage(const char* program) {
+    std::fprintf(stderr, "Usage: %s [d88file]\n", argumentAsShown(program));
+}
+
+void printOpenFailure(const Console& console) { putText(console, stderr, OPEN_FAILURE_SJIS); }
+
+void printHelp(const char* usage, const char* about, const OptionSet& options) {
+    std::fputs(usage, stdout);
+    std::fputs(about, stdout);
+    std::fputs("\n", stdout);
+    for (const OptionInfo& known : OPTION_TABLE) {
+        if (options.accepts(known.option)) {
+            printOptionLine(known.shortName, known.longName, known.valueName, known.summary);
+        }
+    }
+    printOptionLine(0, "help", nullptr, "print this help and exit");
+    printOptionLine(0, "version", nullptr, "print the version and exit");
+}
+
+void printVersion(const char* program) { std::printf("%s %s\n", program, D88_VERSION); }
+
+bool canConvertNames() { return sjisToUtf8("", 0, utf8Text, sizeof utf8Text).status != SjisStatus::NoConverter; }
+
+void putText(const Console& console, std::FILE* out, const char* text) {
+    if (!console.namesUtf8) {
+        std::fputs(text, out);
+        return;
+    }
+    // Never longer than TEXT_SIZE bytes in practice; a longer one is cut at
+    // a character, never overrun.
+    (void)sjisToUtf8(text, std::strlen(text), utf8Text, sizeof utf8Text);
+    std::fputs(utf8Text, out);
+}
+
+void printBootDiskFound(Console& console) {
+    std::fputs("Found: DISK-A  cutting ... TTLPRG\n", stdout);
+    watchStandardOutput(console);
+}
+
+void reportFileProblem(Console& console, const char* name, const char* format, ...) {
+    // Keep the diagnostic next to the listing line it belongs to when both
+    // streams end up in one place.
+    std::fflush(stdout);
+    watchStandardOutput(console);
+    std::fprintf(stderr, "%s: ", console.program);
+    putText(console, stderr, name);
+    std::fputs(": ", stderr);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+void reportImageReadError(Console& console, const char* path, int error) {
+    std::fflush(stdout);
+    watchStandardOutput(console);
+    std::fprintf(stderr, "%s: %s: cannot read the image: %s\n", console.program, argumentAsShown(path),
+                 systemReason(error));
+}
+
+void watchStandardOutput(Console& console) {
+    if (console.standardOutputError < 0 && std::ferror(stdout) != 0) {
+        console.standardOutputError = errno;
+    }
+}
+
+bool finishStandardOutput(Console& console) {
+    watchStandardOutput(console);
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && std::ferror(stdout) == 0) {
+        return true;
+    }
+    // The reason of the first failure, or of this flush's.
+    const int error = console.standardOutputError > 0 ? console.standardOutputError : errno;
+    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", console.program,
+                 error > 0 ? std::strerror(error) : "write error");
+    return false;
+}

@@ -1,0 +1,61 @@
+// Everything the programs say. The listing and pages go to standard output;
+// usage and diagnostics go to standard error.
+#ifndef TOOL_CLI_MESSAGES_H
+#define TOOL_CLI_MESSAGES_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "tool/cli/options.h"
+
+// How a program speaks during one run: the name its diagnostics carry, the
+// form names from the image take, and the first failure of standard output.
+struct Console {
+    const char* program = "";
+    // Names read from the image, and the Shift_JIS message, go out in UTF-8
+    // rather than as their raw Shift_JIS bytes.
+    bool namesUtf8 = false;
+    // errno when standard output was first seen failing; -1 while it has not.
+    int standardOutputError = -1;
+};
+
+// The system's text for errno value `error`, or "unknown error" for none.
+const char* systemReason(int error);
+
+// `program` is argument 0 as the command line carries it (tool/host/arguments.h).
+void printUsage(const char* program);
+void printOpenFailure(const Console& console);
+void printBootDiskFound(Console& console);
+
+// The help of a program: its usage line, `about`, then one line for each
+// option of `options`, --help and --version.
+void printHelp(const char* usage, const char* about, const OptionSet& options);
+void printVersion(const char* program);
+
+// Whether this system can convert Shift_JIS to UTF-8 at all.
+bool canConvertNames();
+// Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out.
+void putText(const Console& console, std::FILE* out, const char* text);
+
+// One diagnostic line about output file `name`: "PROGRAM: NAME: TEXT".
+void reportFileProblem(Console& console, const char* name, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+// "PROGRAM: PATH: cannot read the image: REASON" on standard error, for a
+// read that failed after the image was opened (`error` is its errno); `path`
+// as the command line carries it.
+void reportImageReadError(Console& console, const char* path, int error);
+
+// Standard output fails inside a print call, and the system's reason for it
+// is gone by the time the program finishes: look after every few lines and
+// keep the first reason seen.
+void watchStandardOutput(Console& console);
+
+// Flushes standard output; false (after saying so on standard error) when
+// anything written to it was lost.
+bool finishStandardOutput(Console& console);
+
+#endif

@@ -1,0 +1,123 @@
+#include "tool/cli/options.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char END_OF_OPTIONS[] = "--";
+constexpr char HELP[] = "--help";
+constexpr char VERSION[] = "--version";
+
+// "-" alone is a file name like any word without a leading dash.
+bool looksLikeOption(const char* argument) { return argument[0] == '-' && argument[1] != '\0'; }
+
+// The option `argument` names, with `value` set to what follows its '='.
+const OptionInfo* findOption(const char* argument, const char*& value) {
+    value = nullptr;
+    if (argument[1] != '-') {
+        for (const OptionInfo& known : OPTION_TABLE) {
+            if (known.shortName != 0 && argument[1] == known.shortName && argument[2] == '\0') {
+                return &known;
+            }
+        }
+        return nullptr;
+    }
+    const char* name = argument + 2;
+    const std::size_t nameLength = std::strcspn(name, "=");
+    for (const OptionInfo& known : OPTION_TABLE) {
+        if (std::strlen(known.longName) == nameLength && std::strncmp(name, known.longName, nameLength) == 0) {
+            if (name[nameLength] == '=') {
+                value = name + nameLength + 1;
+            }
+            return &known;
+        }
+    }
+    return nullptr;
+}
+
+void setFlag(CommandLine& line, Option option) {
+    switch (option) {
+        case Option::DiskFolders:
+            line.diskFolders = true;
+            break;
+        case Option::KeepOldFiles:
+            line.keepOldFiles = true;
+            break;
+        case Option::List:
+            line.listOnly = true;
+            break;
+        case Option::Utf8:
+            line.utf8 = true;
+            break;
+        case Option::Directory:
+            break;
+    }
+}
+
+ParseResult usage(CommandLine& line, UsageProblem problem, const char* argument) {
+    line.problem = problem;
+    line.problemArgument = argument;
+    return ParseResult::Usage;
+}
+
+}  // namespace
+
+ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet& options, CommandLine& line) {
+    line = CommandLine{};
+    if (argc == 2) {
+        if (std::strcmp(argv[1], HELP) == 0) {
+            return ParseResult::Help;
+        }
+        if (std::strcmp(argv[1], VERSION) == 0) {
+            return ParseResult::Version;
+        }
+        if (options.loneArgumentIsImage) {
+            line.image = argv[1];
+            return ParseResult::Run;
+        }
+    }
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (line.image != nullptr) {
+            return usage(line, UsageProblem::ExtraArgument, argument);
+        }
+        if (optionsEnded || !looksLikeOption(argument)) {
+            line.image = argument;
+            continue;
+        }
+        if (std::strcmp(argument, END_OF_OPTIONS) == 0) {
+            optionsEnded = true;
+            continue;
+        }
+        if (std::strcmp(argument, HELP) == 0 || std::strcmp(argument, VERSION) == 0) {
+            return usage(line, UsageProblem::NotAlone, argument);
+        }
+        const char* value = nullptr;
+        const OptionInfo* option = findOption(argument, value);
+        if (option == nullptr || !options.accepts(option->option)
+            || (option->valueName == nullptr && value != nullptr)) {
+            return usage(line, UsageProblem::UnknownOption, argument);
+        }
+        if (option->valueName == nullptr) {
+            setFlag(line, option->option);
+            continue;
+        }
+        if (value == nullptr && i + 1 < argc) {
+            value = argv[++i];
+        }
+        // An empty folder name is never meant: it is a value left out.
+        if (value == nullptr || value[0] == '\0') {
+            return usage(line, UsageProblem::MissingValue, argument);
+        }
+        // Only Directory takes a value. A second one would silently win.
+        if (line.directory != nullptr) {
+            return usage(line, UsageProblem::RepeatedOption, argument);
+        }
+        line.directory = value;
+    }
+    if (line.image == nullptr) {
+        return usage(line, UsageProblem::NoImage, nullptr);
+    }
+    return ParseResult::Run;
+}

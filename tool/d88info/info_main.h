@@ -1,0 +1,14 @@
+// The d88info program (tool/d88info): its entry and its page of each disk.
+// It uses the layers below (tool/cli, tool/disk, tool/host, d88/), never
+// another program.
+//
+// The command line, callable from tests and fuzzers as well as main.
+#ifndef TOOL_D88INFO_INFO_MAIN_H
+#define TOOL_D88INFO_INFO_MAIN_H
+
+// d88info IMAGE | --help | --version: returns the exit status, 0 after the
+// page, 1 when the image cannot be opened or standard output is lost, 2 for
+// a wrong call.
+int infoMain(int argc, char** argv);
+
+#endif

@@ -1,0 +1,40 @@
+// DirEntry, one 16-byte directory record:
+//   0x00 name[6]   ends at the first 0 byte; 0xFF first ends the directory
+//   0x06 unused[6]
+//   0x0C start track, 0x0D start sector, 0x0E end track, 0x0F end sector
+#ifndef TOOL_DISK_DIR_ENTRY_H
+#define TOOL_DISK_DIR_ENTRY_H
+
+#include <cstdint>
+
+#include "tool/disk/disk_layout.h"
+
+inline constexpr std::int32_t DIR_ENTRY_SIZE = 16;
+inline constexpr std::int32_t DIR_NAME_SIZE = 6;
+inline constexpr std::int32_t DIR_START_TRACK_OFFSET = 0x0C;
+inline constexpr std::int32_t DIR_START_SECTOR_OFFSET = 0x0D;
+inline constexpr std::int32_t DIR_END_TRACK_OFFSET = 0x0E;
+inline constexpr std::int32_t DIR_END_SECTOR_OFFSET = 0x0F;
+inline constexpr std::uint8_t DIR_END_MARK = 0xFF;
+static_assert(DIRECTORY_ENTRIES * DIR_ENTRY_SIZE == DIRECTORY_SIZE);
+
+struct DirEntry {
+    char name[DIR_NAME_SIZE + 1];
+    std::uint8_t startTrack;
+    std::uint8_t startSector;
+    std::uint8_t endTrack;
+    std::uint8_t endSector;
+};
+
+inline bool isDirectoryEnd(const std::uint8_t* bytes) { return bytes[0] == DIR_END_MARK; }
+
+DirEntry readDirEntry(const std::uint8_t* bytes);
+
+inline DataSector entryStart(const DirEntry& entry) { return DataSector{entry.startTrack, entry.startSector}; }
+inline DataSector entryEnd(const DirEntry& entry) { return DataSector{entry.endTrack, entry.endSector}; }
+
+// The size rule: every sector from start to end inclusive, five to a track.
+// Negative when the end lies before the start, which no file can be.
+std::int32_t dirEntrySize(const DirEntry& entry);
+
+#endif

@@ -1,0 +1,85 @@
+// What d88extract does with one disk, worked out in the order it works: the
+// boot check, TTLPRG, then each directory entry. d88extract carries each
+// step out and d88info prints it, so the two cannot tell different stories.
+// Steps come one at a time because an entry's bytes (up to 1.5 MB) fill
+// transferBuffer, which holds one file at a time.
+#ifndef TOOL_DISK_DISK_PLAN_H
+#define TOOL_DISK_DISK_PLAN_H
+
+#include <cstdint>
+
+#include "d88/d88_image.h"
+#include "tool/disk/boot_check.h"
+#include "tool/disk/dir_entry.h"
+#include "tool/disk/output_place.h"
+
+struct BootPlan {
+    bool sectorRead = false;  // the 19 bytes of the boot check arrived
+    BootSignature signature = BootSignature::None;
+};
+
+inline bool isBootDisk(const BootPlan& boot) {
+    return boot.sectorRead && boot.signature != BootSignature::None;
+}
+
+enum class FileOutcome {
+    Written,       // in full
+    WrittenShort,  // `arrived` bytes from the image, the rest zero
+    NothingRead,   // the first sector did not arrive whole: see `stop`
+    EmptyName,     // skipped without a word
+    RefusedName,   // reported with `refusal`, status 1
+    NoSize,        // size 0 or negative: listed only
+};
+
+// Why a run read nothing, from where it stopped.
+enum class StopReason {
+    TrackAbsent,     // the track table holds 0 (or the track lies past it)
+    TrackOutside,    // the track table points before or past the disk
+    CountZeroEnds,   // the sector is on the track, after a record whose
+                     // sector count of 0 ends every lookup
+    SectorNotFound,  // no record of that identity on the track
+    SectorShort,     // found, but holding fewer bytes than its size code
+};
+
+struct FilePlan {
+    const char* name = "";
+    FileOutcome outcome = FileOutcome::NoSize;
+    std::int32_t size = 0;
+    // Bytes of the file that came from the image, a short last sector's
+    // included: the count d88extract reports for a short file.
+    std::int32_t arrived = 0;
+    const char* refusal = nullptr;
+    // Where the read stopped, for NothingRead.
+    RunStop stop;
+};
+
+inline bool writesFile(const FilePlan& plan) {
+    return plan.outcome == FileOutcome::Written || plan.outcome == FileOutcome::WrittenShort;
+}
+
+// Receives the plan of the selected disk, step by step. While `title` or
+// `entry` runs, transferBuffer holds the file's `size` bytes.
+class DiskPlanSteps {
+public:
+    virtual void boot(const BootPlan& plan) = 0;
+    // Only for a boot disk.
+    virtual void title(const FilePlan& plan) = 0;
+    // How many directory entries were read from this disk (0 to 128).
+    virtual void directory(std::int32_t entriesRead) = 0;
+    // Entries in directory order from 0, up to the end mark.
+    virtual void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) = 0;
+
+protected:
+    ~DiskPlanSteps() = default;
+};
+
+// Why a run read nothing, from where it stopped. Asked only when it is to
+// be told (d88extract says nothing), while the plan's disk is selected.
+StopReason whyStopped(D88Image& image, const RunStop& stop);
+
+// Plans the selected disk (or, when none could be selected, an empty one),
+// whose files go to `output`, and hands each step to `steps`. Uses
+// sectorBuffer and transferBuffer and changes the reader's sector range.
+void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps);
+
+#endif

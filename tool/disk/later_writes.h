@@ -1,0 +1,55 @@
+// Which file d88extract writes is written again later in the same run: the
+// file written last wins. The whole image's plan is walked once to learn
+// every write; then, for each file, the write that replaces it is found.
+#ifndef TOOL_DISK_LATER_WRITES_H
+#define TOOL_DISK_LATER_WRITES_H
+
+#include <cstdint>
+
+#include "d88/d88_image.h"
+#include "tool/disk/dir_entry.h"
+#include "tool/disk/disk_plan.h"
+#include "tool/disk/output_place.h"
+
+// A file's place in the run: its disk, and its directory entry (from 0) or
+// TITLE_ENTRY for the disk's TTLPRG, which comes before the entries.
+struct WritePlace {
+    std::int32_t disk = 0;
+    std::int32_t entry = 0;
+};
+inline constexpr std::int32_t TITLE_ENTRY = -1;
+
+class LaterWrites final : private DiskPlanSteps {
+public:
+    // Plans every disk of the open image, its files going to `output`, and
+    // remembers each file the plan writes.
+    void remember(D88Image& image, OutputPlace output);
+
+    // The first remembered write after `place` of the file `name` in the
+    // same folder; false when nothing replaces it.
+    bool find(const char* name, WritePlace place, WritePlace& later) const;
+
+private:
+    // The plan's steps: each file written is noted.
+    void boot(const BootPlan&) override {}
+    void title(const FilePlan& plan) override;
+    void directory(std::int32_t) override {}
+    void entry(std::int32_t index, const DirEntry&, const FilePlan& plan) override;
+    void note(const FilePlan& plan, std::int32_t entry);
+
+    struct Write {
+        char name[DIR_NAME_SIZE + 1];
+        WritePlace place;
+    };
+    // TTLPRG and every entry of every catalogued disk.
+    static constexpr std::int32_t MAX_WRITES = MAX_DISKS * (1 + DIRECTORY_ENTRIES);
+
+    Write writes[MAX_WRITES];
+    std::int32_t count = 0;
+    std::int32_t disk = 0;
+    // Each disk's files in a folder of their own: only writes of one disk
+    // replace each other.
+    bool diskFolders = false;
+};
+
+#endif

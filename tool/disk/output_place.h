@@ -1,0 +1,59 @@
+// Where a run's output files go, how they are created, and the one file they
+// must never replace: the image being read.
+#ifndef TOOL_DISK_OUTPUT_PLACE_H
+#define TOOL_DISK_OUTPUT_PLACE_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "tool/host/file_system.h"
+
+struct OutputSettings {
+    // The output folder as given on the command line; "" for the current one.
+    const char* folder = "";
+    // Each disk's files in a folder of their own, "diskNN" inside `folder`.
+    bool diskFolders = false;
+    // Never open an existing file: such an entry is refused.
+    bool keepOldFiles = false;
+    // File names in UTF-8 rather than raw Shift_JIS bytes.
+    bool utf8Names = false;
+};
+
+// The output files of one run. A default one is the plain call's: the
+// current folder, files replaced, raw names, and no image to protect.
+class OutputPlace {
+public:
+    OutputPlace() = default;
+    OutputPlace(const OutputSettings& settings, const FileIdentity& image) : settings(settings), image(image) {}
+
+    const OutputSettings& getSettings() const { return settings; }
+
+    // The disk whose files come next, for the per-disk folders.
+    void enterDisk(std::int32_t index);
+
+    // Makes the output folder if it is missing; false with errno set when it
+    // cannot be made.
+    bool prepareFolder() const;
+
+    // Whether creating the output file `name` (an entry's name, already
+    // checked by refusedNameReason) would replace the image.
+    bool isImage(const char* name) const;
+
+    // Creates the output file `name` for binary writing, making the disk's
+    // folder first if it is missing; null with errno set when it cannot
+    // (EEXIST when keepOldFiles refuses an existing name).
+    std::FILE* create(const char* name);
+
+private:
+    // The folder of the current disk's files in `out`; false (errno set)
+    // when the path does not fit.
+    bool currentFolder(char* out, std::size_t size) const;
+
+    OutputSettings settings;
+    FileIdentity image;
+    std::int32_t disk = 0;
+    // Only a disk that writes a file gets a folder.
+    bool diskFolderMade = false;
+};
+
+#endif

@@ -1,3 +1,0 @@
-#include "tool/arguments.h"
-
-int main(int argc, char** argv) { return toolMain(argc, argv); }

@@ -1,0 +1,228 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "tool/host/file_system.h"
+
+namespace {
+
+// Names on the disks are Shift_JIS; reading them in the system's own code
+// page would garble them on any Windows not set to Japanese.
+constexpr UINT NAME_CODE_PAGE = 932;
+// The longest path the wide interface takes, in UTF-16 units.
+constexpr int MAX_WIDE_PATH = 32768;
+
+wchar_t widePath[MAX_WIDE_PATH];
+
+// Appends `text` read in `codePage` to the UTF-16 path in widePath, which
+// holds `used` units; returns the new length, or -1 with errno set. Bytes
+// that are no character of the code page become its default character
+// (U+30FB for 932) rather than a refusal.
+int widen(UINT codePage, const char* text, int used) {
+    const int room = MAX_WIDE_PATH - used;
+    const int added = room > 0 ? MultiByteToWideChar(codePage, 0, text, -1, widePath + used, room) : 0;
+    if (added == 0) {
+        errno = room <= 0 || GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ENAMETOOLONG : EINVAL;
+        return -1;
+    }
+    return used + added - 1;  // without the terminating 0
+}
+
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Whether a name joins `folder` (of `length` units) without a separator:
+// after one, or after a bare drive ("D:" is that drive's current folder).
+bool joinsDirectly(const wchar_t* folder, int length) {
+    return length > 0 && (isSeparator(folder[length - 1]) || (length == 2 && folder[1] == L':'));
+}
+
+// The wide path of an output file: its folder (UTF-8), a separator, and its
+// name read as Shift_JIS. Null with errno set.
+const wchar_t* outputPath(const OutputName& output) {
+    int length = 0;
+    if (output.folder[0] != '\0') {
+        length = widen(CP_UTF8, output.folder, 0);
+        if (length < 0 || length + 1 >= MAX_WIDE_PATH) {
+            errno = ENAMETOOLONG;
+            return nullptr;
+        }
+        if (!joinsDirectly(widePath, length)) {
+            widePath[length++] = L'\\';
+        }
+    }
+    return widen(NAME_CODE_PAGE, output.name, length) < 0 ? nullptr : widePath;
+}
+
+// Past `count` more components of `path` from `at`, and the separator
+// after each.
+int skipComponents(const wchar_t* path, int length, int at, int count) {
+    for (int k = 0; k < count; ++k) {
+        while (at < length && !isSeparator(path[at])) {
+            ++at;
+        }
+        if (at < length) {
+            ++at;
+        }
+    }
+    return at;
+}
+
+// How much of `path` names something no folder can be made of: a drive
+// ("C:", "C:\"), a root "\", a network share ("\\server\share\") or
+// a "\\?\" prefix with either.
+int rootLength(const wchar_t* path, int length) {
+    int at = 0;
+    if (length >= 4 && isSeparator(path[0]) && isSeparator(path[1]) && (path[2] == L'?' || path[2] == L'.')
+        && isSeparator(path[3])) {
+        at = 4;
+        if (length >= at + 4 && (path[at] | 0x20) == L'u' && (path[at + 1] | 0x20) == L'n'
+            && (path[at + 2] | 0x20) == L'c' && isSeparator(path[at + 3])) {
+            return skipComponents(path, length, at + 4, 2);
+        }
+    } else if (length >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+        return skipComponents(path, length, 2, 2);
+    }
+    if (length >= at + 2 && path[at + 1] == L':') {
+        at += 2;
+    }
+    if (at < length && isSeparator(path[at])) {
+        ++at;
+    }
+    return at;
+}
+
+FileIdentity identityOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle == INVALID_HANDLE_VALUE || GetFileInformationByHandle(handle, &info) == 0) {
+        return FileIdentity{};
+    }
+    FileIdentity identity;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.known = true;
+    return identity;
+}
+
+bool isFolder(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+const NameRules HOST_NAME_RULES = NameRules::Windows;
+
+std::FILE* openImageFile(const char* path) {
+    return widen(CP_UTF8, path, 0) >= 0 ? _wfopen(widePath, L"rb") : nullptr;
+}
+
+FileIdentity identifyStream(std::FILE* stream) {
+    if (stream == nullptr) {
+        return FileIdentity{};
+    }
+    return identityOf(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
+}
+
+bool isSameFile(const OutputName& output, const FileIdentity& identity) {
+    const wchar_t* path = identity.known ? outputPath(output) : nullptr;
+    if (path == nullptr) {
+        return false;
+    }
+    // Opened for no access at all, shared every way, so that the image's
+    // own open handle does not stand in the way; a link is followed.
+    HANDLE handle = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const FileIdentity other = identityOf(handle);
+    CloseHandle(handle);
+    return other.known && other.volume == identity.volume && other.index == identity.index;
+}
+
+std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
+    const wchar_t* path = outputPath(output);
+    if (path == nullptr) {
+        return nullptr;
+    }
+    if (!exclusive) {
+        return _wfopen(path, L"wb");
+    }
+    // _O_EXCL, as fopen's "x" does where the C runtime knows it (msvcrt.dll
+    // does not): an existing name is never opened.
+    const int descriptor = _wopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        _close(descriptor);
+    }
+    return file;
+}
+
+bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size) {
+    const std::size_t length = std::strlen(folder);
+    const char last = length > 0 ? folder[length - 1] : '\\';
+    const bool direct = last == '\\' || last == '/' || (length == 2 && folder[1] == ':');
+    const int written = std::snprintf(out, size, "%s%s%s", folder, direct ? "" : "\\", name);
+    return written >= 0 && static_cast<std::size_t>(written) < size;
+}
+
+bool sameOutputName(const char* a, const char* b) {
+    // Entry names are at most a few bytes; each byte is at most one unit.
+    constexpr int NAME_UNITS = 64;
+    wchar_t wideA[NAME_UNITS];
+    wchar_t wideB[NAME_UNITS];
+    int lengthA = MultiByteToWideChar(NAME_CODE_PAGE, 0, a, -1, wideA, NAME_UNITS) - 1;
+    int lengthB = MultiByteToWideChar(NAME_CODE_PAGE, 0, b, -1, wideB, NAME_UNITS) - 1;
+    if (lengthA < 0 || lengthB < 0) {
+        return std::strcmp(a, b) == 0;
+    }
+    // Windows drops them from a file name.
+    while (lengthA > 0 && (wideA[lengthA - 1] == L' ' || wideA[lengthA - 1] == L'.')) {
+        --lengthA;
+    }
+    while (lengthB > 0 && (wideB[lengthB - 1] == L' ' || wideB[lengthB - 1] == L'.')) {
+        --lengthB;
+    }
+    return CompareStringOrdinal(wideA, lengthA, wideB, lengthB, TRUE) == CSTR_EQUAL;
+}
+
+bool makeFolders(const char* path) {
+    const int length = widen(CP_UTF8, path, 0);
+    if (length < 0) {
+        return false;
+    }
+    // Each parent in turn, then the folder itself; one that exists is fine.
+    const int root = rootLength(widePath, length);
+    if (root == length) {
+        // A drive, a root or a share alone: nothing to make.
+        if (root == 0 || isFolder(widePath)) {
+            return true;
+        }
+        errno = ENOENT;
+        return false;
+    }
+    for (int i = root + 1; i <= length; ++i) {
+        if (i < length && !isSeparator(widePath[i])) {
+            continue;
+        }
+        const wchar_t kept = widePath[i];
+        widePath[i] = L'\0';
+        if (CreateDirectoryW(widePath, nullptr) == 0) {
+            const DWORD error = GetLastError();
+            if (!isFolder(widePath)) {
+                errno = error == ERROR_ALREADY_EXISTS ? ENOTDIR : error == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+                return false;
+            }
+        }
+        widePath[i] = kept;
+    }
+    return true;
+}
