@@ -22,15 +22,29 @@ bool OutputPlace::currentFolder(char* out, std::size_t size) const {
             return true;
         }
     } else {
-        // Two digits: a file holds at most 64 disks.
-        char name[16];
-        std::snprintf(name, sizeof name, "disk%02ld", static_cast<long>(disk));
+        char name[DISK_FOLDER_NAME_SIZE];
+        diskFolderName(name);
         if (joinFolderPath(settings.folder, name, out, size)) {
             return true;
         }
     }
     errno = ENAMETOOLONG;
     return false;
+}
+
+void OutputPlace::diskFolderName(char (&out)[DISK_FOLDER_NAME_SIZE]) const {
+    // Two digits: a file holds at most 64 disks.
+    std::snprintf(out, sizeof out, "disk%02ld", static_cast<long>(disk));
+}
+
+void OutputPlace::shownName(const char* name, char* out, std::size_t size) const {
+    if (settings.diskFolders) {
+        char folder[DISK_FOLDER_NAME_SIZE];
+        diskFolderName(folder);
+        std::snprintf(out, size, "%s/%s", folder, name);
+    } else {
+        std::snprintf(out, size, "%s", name);
+    }
 }
 
 bool OutputPlace::prepareFolder() const { return settings.folder[0] == '\0' || makeFolders(settings.folder); }

@@ -39,12 +39,21 @@ public:
     // checked by refusedNameReason) would replace the image.
     bool isImage(const char* name) const;
 
+    // How messages name the output file `name`: "diskNN/NAME" when each
+    // disk has a folder, NAME alone otherwise; the output folder is left
+    // out, as the user gave it. Cut short when `size` is too small.
+    void shownName(const char* name, char* out, std::size_t size) const;
+
     // Creates the output file `name` for binary writing, making the disk's
     // folder first if it is missing; null with errno set when it cannot
     // (EEXIST when keepOldFiles refuses an existing name).
     std::FILE* create(const char* name);
 
 private:
+    // "diskNN" and its 0, with room to spare.
+    static constexpr std::size_t DISK_FOLDER_NAME_SIZE = 16;
+    // The current disk's folder name, "diskNN".
+    void diskFolderName(char (&out)[DISK_FOLDER_NAME_SIZE]) const;
     // The folder of the current disk's files in `out`; false (errno set)
     // when the path does not fit.
     bool currentFolder(char* out, std::size_t size) const;
