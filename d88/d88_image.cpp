@@ -54,6 +54,7 @@ bool D88Image::openStream(std::FILE* stream) {
             break;
         }
     }
+    fileLength = ::fileLength(file);
     // The catalogue moved the file behind the buffer's back.
     buffer.bind(file);
     return true;
@@ -64,6 +65,7 @@ bool D88Image::close() {
         std::fclose(file);
         file = nullptr;
     }
+    fileLength = -1;
     diskCount = 0;
     forgetSelection();
     buffer.bind(nullptr);
@@ -189,31 +191,59 @@ SectorPlace D88Image::findSector(std::int32_t track, SectorIdentity id) {
     return place;
 }
 
-std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h,
-                                  std::int32_t r, std::int32_t n, std::uint8_t* dest,
-                                  std::int32_t maxLen) {
+SectorLocation D88Image::locateSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                                     std::int32_t n) {
     lastSectorFound = false;
+    SectorLocation location;
     if (trackStart(track) < 0) {
-        return 0;
+        return location;
     }
     // Header bytes hold 0 to 255: any other value matches no record.
     constexpr std::int32_t BYTE_MAX = 0xFF;
     if ((c | h | r | n) < 0 || (c | h | r | n) > BYTE_MAX) {
-        return 0;
+        return location;
     }
     const SectorIdentity id = static_cast<SectorIdentity>(c) | (static_cast<SectorIdentity>(h) << 8)
                               | (static_cast<SectorIdentity>(r) << 16) | (static_cast<SectorIdentity>(n) << 24);
     const SectorPlace place = findSector(track, id);
     if (place.dataSize < 0) {
-        return 0;
+        return location;
     }
     lastSectorFound = true;
-    return buffer.read(place.dataOffset, dest, place.dataSize < maxLen ? place.dataSize : maxLen);
+    location.dataOffset = place.dataOffset;
+    location.dataSize = place.dataSize;
+    location.available = place.dataSize;
+    // A file that cannot tell its length is taken to hold what it claims.
+    if (fileLength >= 0 && fileLength - place.dataOffset < place.dataSize) {
+        location.available = static_cast<std::int32_t>(
+            place.dataOffset < fileLength ? fileLength - place.dataOffset : 0);
+    }
+    return location;
+}
+
+std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h,
+                                  std::int32_t r, std::int32_t n, std::uint8_t* dest,
+                                  std::int32_t maxLen) {
+    const SectorLocation location = locateSector(track, c, h, r, n);
+    if (!location.found()) {
+        return 0;
+    }
+    return buffer.read(location.dataOffset, dest, location.dataSize < maxLen ? location.dataSize : maxLen);
 }
 
 std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int32_t h,
                                    std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                    std::int32_t length) {
+    return runSectors(track, c, h, r, n, dest, length);
+}
+
+std::int32_t D88Image::locateSectors(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                                     std::int32_t n, std::int32_t length) {
+    return runSectors(track, c, h, r, n, nullptr, length);
+}
+
+std::int32_t D88Image::runSectors(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                                  std::int32_t n, std::uint8_t* dest, std::int32_t length) {
     lastRunLength = 0;
     lastRunStop = RunStop{track, c, h, r, n, false};
     if (n < 0 || n > MAX_SIZE_CODE) {
@@ -225,7 +255,13 @@ std::int32_t D88Image::readSectors(std::int32_t track, std::int32_t c, std::int3
         if (unit > length - done) {
             unit = length - done;
         }
-        const std::int32_t piece = readSector(track, c, h, r, n, dest + done, unit);
+        std::int32_t piece = 0;
+        if (dest != nullptr) {
+            piece = readSector(track, c, h, r, n, dest + done, unit);
+        } else {
+            const SectorLocation location = locateSector(track, c, h, r, n);
+            piece = location.available < unit ? location.available : unit;
+        }
         lastRunLength = done + piece;
         if (piece < unit) {
             lastRunStop = RunStop{track, c, h, r, n, lastSectorFound};
@@ -263,4 +299,17 @@ std::int32_t D88Image::readTrackIds(std::int32_t track, std::uint8_t* out, std::
         }
     }
     return records > 0 ? TRACK_ID_SIZE * records : 0;
+}
+
+std::int32_t D88Image::getRecordCount(std::int32_t track) { return indexTrack(track) ? index.recordCount() : 0; }
+
+std::int64_t D88Image::getRecordOffset(std::int32_t track, std::int32_t record) {
+    if (!indexTrack(track) || record < 0 || record >= index.recordCount()) {
+        return -1;
+    }
+    return index.dataOffset(record) - SECTOR_HEADER_SIZE;
+}
+
+std::int32_t D88Image::readFileBytes(std::int64_t offset, std::uint8_t* dest, std::int32_t count) {
+    return file != nullptr && offset >= 0 ? buffer.read(offset, dest, count) : 0;
 }

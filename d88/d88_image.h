@@ -43,6 +43,18 @@ struct RunStop {
     bool found = false;
 };
 
+// Where a sector lies in the file, found as readSector finds it.
+struct SectorLocation {
+    // Where its data starts; -1 when the sector is not found.
+    std::int64_t dataOffset = -1;
+    // Its data size as its record header gives it.
+    std::int32_t dataSize = 0;
+    // How many of those bytes the file holds: fewer when it ends inside them.
+    std::int32_t available = 0;
+
+    bool found() const { return dataOffset >= 0; }
+};
+
 class D88Image {
 public:
     D88Image() = default;
@@ -105,6 +117,17 @@ public:
                                            std::int32_t r, std::int32_t n, std::uint8_t* dest,
                                            std::int32_t length);
 
+    // Where sector (c, h, r, n) of `track` lies, found as readSector finds
+    // it, without reading its bytes.
+    [[nodiscard]] SectorLocation locateSector(std::int32_t track, std::int32_t c, std::int32_t h,
+                                              std::int32_t r, std::int32_t n);
+
+    // The run readSectors would read, located instead of copied: returns
+    // what readSectors returns and leaves the same last run length and stop,
+    // without reading the sectors' bytes.
+    [[nodiscard]] std::int32_t locateSectors(std::int32_t track, std::int32_t c, std::int32_t h,
+                                             std::int32_t r, std::int32_t n, std::int32_t length);
+
     // How many bytes the last readSectors stored in dest, the bytes of a
     // short last piece included: where in dest the image's bytes end.
     std::int32_t getLastRunLength() const { return lastRunLength; }
@@ -118,6 +141,19 @@ public:
     // MAX_TRACK_RECORDS. Returns the bytes stored.
     [[nodiscard]] std::int32_t readTrackIds(std::int32_t track, std::uint8_t* out,
                                             std::int32_t outLen);
+
+    // How many records a walk of `track` passes (0 when the track is absent),
+    // and where record `record` (from 0, below that count) starts in the
+    // file: its header, then its data.
+    [[nodiscard]] std::int32_t getRecordCount(std::int32_t track);
+    [[nodiscard]] std::int64_t getRecordOffset(std::int32_t track, std::int32_t record);
+
+    // The open file's length in bytes; -1 when the system cannot tell.
+    std::int64_t getFileLength() const { return fileLength; }
+
+    // Copies up to `count` bytes of the file from `offset` on, as they stand,
+    // to dest; returns how many arrived.
+    [[nodiscard]] std::int32_t readFileBytes(std::int64_t offset, std::uint8_t* dest, std::int32_t count);
 
     // The selected disk's name: up to 16 bytes and a terminating 0.
     const char* getDiskName() const { return diskName; }
@@ -151,11 +187,16 @@ private:
     // false when the track is absent.
     bool indexTrack(std::int32_t track);
     SectorPlace findSector(std::int32_t track, SectorIdentity id);
+    // A run of sectors from (c, h, r, n) of `track`: copied to dest, or only
+    // located when dest is null.
+    std::int32_t runSectors(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                            std::int32_t n, std::uint8_t* dest, std::int32_t length);
     // Walks every track of the selected disk together into the header
     // cache, once walks have been seen to leap about (SWEEP_AFTER_MISSES).
     void sweepTracks();
 
     std::FILE* file = nullptr;
+    std::int64_t fileLength = -1;
     std::int32_t diskCount = 0;
     std::int32_t firstSector = 1;
     std::int32_t lastSector = 16;

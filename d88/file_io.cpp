@@ -15,6 +15,11 @@ bool seekFromStart(std::FILE* file, std::int64_t offset) {
     return _fseeki64(file, offset, SEEK_SET) == 0;
 }
 
+std::int64_t fileLength(std::FILE* file) {
+    std::clearerr(file);
+    return _fseeki64(file, 0, SEEK_END) == 0 ? _ftelli64(file) : -1;
+}
+
 #else
 
 namespace {
@@ -42,6 +47,12 @@ bool seekFromStart(std::FILE* file, std::int64_t offset) {
     // One call for every offset a long holds; steps only beyond.
     const long first = offset > LONG_MAX ? LONG_MAX : static_cast<long>(offset);
     return std::fseek(file, first, SEEK_SET) == 0 && seekInSteps(file, offset - first);
+}
+
+std::int64_t fileLength(std::FILE* file) {
+    std::clearerr(file);
+    // Where `long` holds 32 bits a longer file reports -1, as unknown.
+    return std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
 }
 
 #endif

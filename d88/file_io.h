@@ -11,6 +11,10 @@
 // refuses the move (a pipe) or the offset is negative.
 bool seekFromStart(std::FILE* file, std::int64_t offset);
 
+// The length of the file in bytes, found by seeking to its end (the file
+// position is left there); -1 when the stream cannot tell.
+std::int64_t fileLength(std::FILE* file);
+
 // Reads up to `count` bytes; returns how many arrived.
 std::int32_t readBytes(std::FILE* file, std::uint8_t* dest, std::int32_t count);
 

@@ -1,5 +1,6 @@
 // Opens arbitrary bytes as an image and drives every reader operation with
-// parameters from the input, checking each result against ReferenceReader.
+// parameters from the input, checking each result against ReferenceReader,
+// and each located run against the same run read.
 //
 // Input: script bytes | image bytes | one byte giving the script's length.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -97,9 +98,12 @@ void runOperation(FuzzedDataProvider& script, ReferenceReader& reference) {
         std::vector<std::uint8_t> got(size, FILL);
         std::vector<std::uint8_t> want(size, FILL);
         if (run) {
-            check(reader.readSectors(track, c, h, r, n, got.data(), count)
-                      == reference.readSectors(track, c, h, r, n, want.data(), count),
-                  "readSectors count");
+            // Locating a run must tell what reading it delivers.
+            const std::int32_t located = reader.locateSectors(track, c, h, r, n, count);
+            const std::int32_t locatedLength = reader.getLastRunLength();
+            const std::int32_t read = reader.readSectors(track, c, h, r, n, got.data(), count);
+            check(read == reference.readSectors(track, c, h, r, n, want.data(), count), "readSectors count");
+            check(located == read && locatedLength == reader.getLastRunLength(), "locateSectors");
         } else {
             check(reader.readSector(track, c, h, r, n, got.data(), count)
                       == reference.readSector(track, c, h, r, n, want.data(), count),

@@ -230,5 +230,5 @@ void printDiskReport(D88Image& image, std::int32_t index, Run& run, const LaterW
     }
     run.output.enterDisk(index);
     Page page(image, index, run, laterWrites);
-    planDisk(image, run.output, page);
+    planDisk(image, run.output, page, PlanReads::Places);
 }

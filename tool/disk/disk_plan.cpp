@@ -29,8 +29,8 @@ bool trackHolds(D88Image& image, const RunStop& stop) {
 
 // The decisions d88extract makes for one file, in its order; the bytes stay
 // in transferBuffer for the caller.
-FilePlan planFile(D88Image& image, const OutputPlace& output, const char* name, std::int32_t track,
-                  std::int32_t r, std::int32_t n, std::int32_t size) {
+FilePlan planFile(D88Image& image, const OutputPlace& output, PlanReads reads, const char* name,
+                  std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t size) {
     FilePlan plan;
     plan.name = name;
     plan.size = size;
@@ -38,9 +38,14 @@ FilePlan planFile(D88Image& image, const OutputPlace& output, const char* name, 
         plan.outcome = FileOutcome::NoSize;
         return plan;
     }
-    // Bytes that do not arrive must not be the previous file's bytes.
-    std::memset(transferBuffer, 0, static_cast<std::size_t>(size));
-    const std::int32_t got = image.readSectors(track, cylinderOf(track), headOf(track), r, n, transferBuffer, size);
+    std::int32_t got = 0;
+    if (reads == PlanReads::Bytes) {
+        // Bytes that do not arrive must not be the previous file's bytes.
+        std::memset(transferBuffer, 0, static_cast<std::size_t>(size));
+        got = image.readSectors(track, cylinderOf(track), headOf(track), r, n, transferBuffer, size);
+    } else {
+        got = image.locateSectors(track, cylinderOf(track), headOf(track), r, n, size);
+    }
     if (got == 0) {
         plan.outcome = FileOutcome::NothingRead;
         plan.stop = image.getLastRunStop();
@@ -95,11 +100,11 @@ StopReason whyStopped(D88Image& image, const RunStop& stop) {
     return trackHolds(image, stop) ? StopReason::CountZeroEnds : StopReason::SectorNotFound;
 }
 
-void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps) {
+void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps, PlanReads reads) {
     const BootPlan boot = planBoot(image);
     steps.boot(boot);
     if (isBootDisk(boot)) {
-        steps.title(planFile(image, output, TITLE_NAME, BOOT_TRACK, TITLE_FIRST_SECTOR, BOOT_SIZE_CODE,
+        steps.title(planFile(image, output, reads, TITLE_NAME, BOOT_TRACK, TITLE_FIRST_SECTOR, BOOT_SIZE_CODE,
                              TITLE_SIZE));
     }
 
@@ -117,7 +122,7 @@ void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps) 
         }
         const DirEntry entry = readDirEntry(bytes);
         steps.entry(j, entry,
-                    planFile(image, output, entry.name, entry.startTrack, entry.startSector, DATA_SIZE_CODE,
+                    planFile(image, output, reads, entry.name, entry.startTrack, entry.startSector, DATA_SIZE_CODE,
                              dirEntrySize(entry)));
     }
 }

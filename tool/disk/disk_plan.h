@@ -57,8 +57,14 @@ inline bool writesFile(const FilePlan& plan) {
     return plan.outcome == FileOutcome::Written || plan.outcome == FileOutcome::WrittenShort;
 }
 
+// What planning reads of each file's run: its bytes, into transferBuffer,
+// or only where its sectors lie (for a program that needs no bytes: reading
+// a crafted image's runs of 1.5 MB again and again would cost seconds).
+enum class PlanReads { Bytes, Places };
+
 // Receives the plan of the selected disk, step by step. While `title` or
-// `entry` runs, transferBuffer holds the file's `size` bytes.
+// `entry` runs, transferBuffer holds the file's `size` bytes when the plan
+// reads bytes.
 class DiskPlanSteps {
 public:
     virtual void boot(const BootPlan& plan) = 0;
@@ -80,6 +86,7 @@ StopReason whyStopped(D88Image& image, const RunStop& stop);
 // Plans the selected disk (or, when none could be selected, an empty one),
 // whose files go to `output`, and hands each step to `steps`. Uses
 // sectorBuffer and transferBuffer and changes the reader's sector range.
-void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps);
+void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps,
+              PlanReads reads = PlanReads::Bytes);
 
 #endif

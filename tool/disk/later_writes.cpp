@@ -19,7 +19,7 @@ void LaterWrites::remember(D88Image& image, OutputPlace output) {
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         output.enterDisk(disk);
-        planDisk(image, output, *this);
+        planDisk(image, output, *this, PlanReads::Places);
     }
 }
 
