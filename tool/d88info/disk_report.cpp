@@ -6,6 +6,7 @@
 #include "tool/cli/messages.h"
 #include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_plan.h"
+#include "tool/disk/sector_map.h"
 
 namespace {
 
@@ -29,6 +30,9 @@ constexpr int TRACK_COLUMNS_WIDTH = 34;
 std::uint8_t trackIds[(COUNTED_RECORDS + 1) * TRACK_ID_SIZE];
 
 constexpr char NOTE_INDENT[] = "                  ";
+
+// Where files could grow or move to, as d88put counts it.
+SectorMap sectorMap;
 
 unsigned long hex32(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
@@ -170,6 +174,20 @@ bool printNote(D88Image& image, const LaterWrites& laterWrites, const char* lead
     return true;
 }
 
+// The selected disk's free sectors and the longest run of them.
+void printRoom(D88Image& image, Console& console) {
+    sectorMap.build(image);
+    const std::int32_t count = sectorMap.freeCount();
+    std::printf("  free: %ld sector%s", static_cast<long>(count), count == 1 ? "" : "s");
+    if (count > 0) {
+        const SectorMap::FreeRun longest = sectorMap.longestFreeRun();
+        std::printf(", longest run %ld at track %ld sector %ld", static_cast<long>(longest.length),
+                    static_cast<long>(longest.start.track), static_cast<long>(longest.start.sector));
+    }
+    std::printf("\n");
+    watchStandardOutput(console);
+}
+
 // d88info's part in each step of a disk's plan: the header line once the
 // boot check is known, the tracks, TTLPRG, then the directory.
 class Page final : public DiskPlanSteps {
@@ -231,4 +249,5 @@ void printDiskReport(D88Image& image, std::int32_t index, Run& run, const LaterW
     run.output.enterDisk(index);
     Page page(image, index, run, laterWrites);
     planDisk(image, run.output, page, PlanReads::Places);
+    printRoom(image, run.console);
 }

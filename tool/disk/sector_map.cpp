@@ -1,0 +1,136 @@
+#include "tool/disk/sector_map.h"
+
+namespace {
+
+SectorLocation locateDataSector(D88Image& image, DataSector at) {
+    return image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
+}
+
+}  // namespace
+
+bool SectorMap::onMap(DataSector at) {
+    return at.track >= 0 && at.track < TRACK_COUNT && at.sector >= 0 && at.sector < SECTOR_NUMBER_COUNT;
+}
+
+bool SectorMap::isFileSector(DataSector at) {
+    return at.track >= FIRST_FILE_TRACK && at.track < TRACK_COUNT && at.sector >= DATA_FIRST_SECTOR
+           && at.sector <= DATA_LAST_SECTOR;
+}
+
+std::int32_t SectorMap::fileSectorIndex(DataSector at) {
+    return (at.track - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK + (at.sector - DATA_FIRST_SECTOR);
+}
+
+void SectorMap::build(D88Image& reader) {
+    image = &reader;
+    for (auto& track : holders) {
+        for (auto& pair : track) {
+            pair[0] = NO_ENTRY;
+            pair[1] = NO_ENTRY;
+        }
+    }
+    for (std::int32_t track = FIRST_FILE_TRACK; track < TRACK_COUNT; ++track) {
+        for (std::int32_t sector = DATA_FIRST_SECTOR; sector <= DATA_LAST_SECTOR; ++sector) {
+            const DataSector at{track, sector};
+            const SectorLocation location = locateDataSector(reader, at);
+            inFull[fileSectorIndex(at)] = location.found() && location.available >= DATA_SECTOR_SIZE;
+            taken[fileSectorIndex(at)] = false;
+        }
+    }
+    // The directory's entries, whatever their names: the output place plays
+    // no part in which sectors a run visits.
+    planDisk(reader, OutputPlace(), *this, PlanReads::Places);
+    image = nullptr;
+}
+
+void SectorMap::entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) {
+    if (plan.size <= 0) {
+        return;  // a run of no sectors
+    }
+    // As the reader walks the run: it visits each sector until one is not
+    // there in full; a short one is visited too.
+    DataSector at = entryStart(entry);
+    for (std::int32_t left = plan.size / DATA_SECTOR_SIZE; left > 0; --left) {
+        const SectorLocation location = locateDataSector(*image, at);
+        if (!location.found() || !onMap(at)) {
+            return;
+        }
+        hold(at, static_cast<std::int16_t>(index));
+        if (location.available < DATA_SECTOR_SIZE) {
+            return;
+        }
+        at = nextDataSector(at);
+    }
+}
+
+void SectorMap::hold(DataSector at, std::int16_t entry) {
+    std::int16_t* pair = holders[at.track][at.sector];
+    if (pair[0] == NO_ENTRY) {
+        pair[0] = entry;
+    } else if (pair[1] == NO_ENTRY && pair[0] != entry) {
+        pair[1] = entry;
+    }
+}
+
+std::int16_t SectorMap::firstHolder(DataSector at) const {
+    return onMap(at) ? holders[at.track][at.sector][0] : NO_ENTRY;
+}
+
+std::int16_t SectorMap::secondHolder(DataSector at) const {
+    return onMap(at) ? holders[at.track][at.sector][1] : NO_ENTRY;
+}
+
+bool SectorMap::isFree(DataSector at) const {
+    return isFileSector(at) && inFull[fileSectorIndex(at)] && !taken[fileSectorIndex(at)]
+           && holders[at.track][at.sector][0] == NO_ENTRY;
+}
+
+void SectorMap::take(DataSector at) {
+    if (isFileSector(at)) {
+        taken[fileSectorIndex(at)] = true;
+    }
+}
+
+std::int32_t SectorMap::freeCount() const {
+    std::int32_t count = 0;
+    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT; at = nextDataSector(at)) {
+        count += isFree(at) ? 1 : 0;
+    }
+    return count;
+}
+
+SectorMap::FreeRun SectorMap::longestFreeRun() const {
+    FreeRun longest;
+    FreeRun current;
+    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT; at = nextDataSector(at)) {
+        if (!isFree(at)) {
+            current.length = 0;
+            continue;
+        }
+        if (current.length == 0) {
+            current.start = at;
+        }
+        ++current.length;
+        if (current.length > longest.length) {
+            longest = current;
+        }
+    }
+    return longest;
+}
+
+SectorMap::FreeRun SectorMap::firstFreeRun(std::int32_t count) const {
+    FreeRun current;
+    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT; at = nextDataSector(at)) {
+        if (!isFree(at)) {
+            current.length = 0;
+            continue;
+        }
+        if (current.length == 0) {
+            current.start = at;
+        }
+        if (++current.length >= count) {
+            return current;
+        }
+    }
+    return FreeRun{};
+}

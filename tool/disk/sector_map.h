@@ -1,0 +1,71 @@
+// Which data sectors of a disk the runs of its listed entries hold, and
+// which are free for a file to grow into or move to.
+//
+// A free sector lies on a track from 2 on, is numbered 1 to 5, is found by
+// the reader in full (1024 bytes of the track's cylinder and head, size code
+// 3), is visited by no listed entry's run, and has not been taken by a file
+// of this run. An entry whose name is refused or empty, or whose run breaks
+// off, still holds every sector its run visits.
+#ifndef TOOL_DISK_SECTOR_MAP_H
+#define TOOL_DISK_SECTOR_MAP_H
+
+#include <cstdint>
+
+#include "d88/d88_image.h"
+#include "tool/disk/disk_layout.h"
+#include "tool/disk/disk_plan.h"
+
+// Sector numbers R a record can hold.
+inline constexpr std::int32_t SECTOR_NUMBER_COUNT = 256;
+
+class SectorMap final : private DiskPlanSteps {
+public:
+    static constexpr std::int16_t NO_ENTRY = -1;
+
+    // Maps the selected disk: follows the run of every entry its directory
+    // lists, and finds which sectors are there in full. Uses the plan's
+    // buffers and changes the reader's sector range.
+    void build(D88Image& image);
+
+    // The first and the second listed entry (by directory index) whose runs
+    // visit `at`; NO_ENTRY when there are not so many.
+    std::int16_t firstHolder(DataSector at) const;
+    std::int16_t secondHolder(DataSector at) const;
+
+    bool isFree(DataSector at) const;
+    void take(DataSector at);
+
+    std::int32_t freeCount() const;
+
+    // A run of free sectors in the order runs step; length 0 for none.
+    struct FreeRun {
+        DataSector start;
+        std::int32_t length = 0;
+    };
+    FreeRun longestFreeRun() const;
+    // The first run of at least `count` free sectors, searched from track 2
+    // sector 1.
+    FreeRun firstFreeRun(std::int32_t count) const;
+
+private:
+    // The plan's steps: each listed entry's run is followed.
+    void boot(const BootPlan&) override {}
+    void title(const FilePlan&) override {}
+    void directory(std::int32_t) override {}
+    void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override;
+
+    static bool onMap(DataSector at);
+    static bool isFileSector(DataSector at);
+    static std::int32_t fileSectorIndex(DataSector at);
+    void hold(DataSector at, std::int16_t entry);
+
+    static constexpr std::int32_t FILE_SECTORS = (TRACK_COUNT - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK;
+
+    // The reader, while the map is built.
+    D88Image* image = nullptr;
+    std::int16_t holders[TRACK_COUNT][SECTOR_NUMBER_COUNT][2];
+    bool inFull[FILE_SECTORS];
+    bool taken[FILE_SECTORS];
+};
+
+#endif
