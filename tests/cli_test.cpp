@@ -454,4 +454,28 @@ TEST(Options, Utf8NamesInTheListingTheFilesAndTheMessages) {
                                    "\xE3\x81\x9B\xE3\x82\x93\n"));
 }
 
+TEST(Options, Utf8NamesThatConvertAlikeKeepTheirBytes) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "Windows makes its Unicode names of every name, with or without --utf8";
+    }
+    // 80 and FD are no Shift_JIS characters; 87 90 and 81 E0 are one.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A\x80", 2, 1, 2, 1), dirEntry("A\xFD", 2, 2, 2, 2),
+                                  dirEntry("\x87\x90", 2, 3, 2, 3), dirEntry("\x81\xE0", 2, 4, 2, 4)}))
+        .track(2, dataTrack(2));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const ToolResult result = scratch.run(withImage(scratch, {"--utf8"}));
+    EXPECT_EQ(result.status, 0);
+    const std::map<std::string, Bytes> files = scratch.files();
+    EXPECT_EQ(files.size(), 4u);
+    EXPECT_EQ(files.at("A\x80"), dataSector(2, 1));
+    EXPECT_EQ(files.at("A\xFD"), dataSector(2, 2));
+    EXPECT_EQ(files.at("\x87\x90"), dataSector(2, 3));
+    EXPECT_EQ(files.at("\xE2\x89\x92"), dataSector(2, 4));
+
+    const ToolResult info = scratch.run({"d88info", "--utf8", scratch.image().string()}, "", {}, infoPath());
+    EXPECT_EQ(info.out.find("replaced by"), std::string::npos) << info.out;
+}
+
 }  // namespace

@@ -64,9 +64,11 @@ int infoMain(int argc, char** argv) {
     const char* argument = line.image;
     errno = 0;
     std::FILE* stream = openImageFile(argument);
-    // The page tells what d88extract would do here, refusing the image's
-    // own name included.
-    run.output = OutputPlace(OutputSettings{}, identifyStream(stream));
+    // The page tells what d88extract, with the same --utf8, would do here,
+    // refusing the image's own name included.
+    OutputSettings settings;
+    settings.utf8Names = line.utf8;
+    run.output = OutputPlace(settings, identifyStream(stream));
     if (!image.openStream(stream)) {
         std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argumentAsShown(argument),
                      errno != 0 ? std::strerror(errno) : "not a readable file");

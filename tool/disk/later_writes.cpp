@@ -15,6 +15,7 @@ bool before(const WritePlace& a, const WritePlace& b) {
 void LaterWrites::remember(D88Image& image, OutputPlace output) {
     count = 0;
     diskFolders = output.getSettings().diskFolders;
+    utf8Names = output.getSettings().utf8Names;
     for (disk = 0; disk < image.getDiskCount(); ++disk) {
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
@@ -43,7 +44,7 @@ bool LaterWrites::find(const char* name, WritePlace place, WritePlace& later) co
         if (diskFolders && write.place.disk != place.disk) {
             continue;
         }
-        if (before(place, write.place) && sameOutputName(name, write.name)) {
+        if (before(place, write.place) && sameOutputName(name, write.name, utf8Names)) {
             later = write.place;
             return true;
         }

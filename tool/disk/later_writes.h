@@ -50,6 +50,8 @@ private:
     // Each disk's files in a folder of their own: only writes of one disk
     // replace each other.
     bool diskFolders = false;
+    // Names as --utf8 writes them.
+    bool utf8Names = false;
 };
 
 #endif

@@ -50,8 +50,10 @@ struct OutputName {
     const char* folder = "";
     const char* name = "";
     // Whether the file's name is the entry's name read as Shift_JIS and
-    // written in UTF-8, rather than its raw bytes. Where names are Unicode
-    // anyway (Windows) this changes nothing.
+    // written in UTF-8, rather than its raw bytes. Only a name whose UTF-8
+    // form converts back to the same bytes is written so: the others keep
+    // their raw bytes, so that no two names share a file. Where names are
+    // Unicode anyway (Windows) this changes nothing.
     bool utf8 = false;
 };
 
@@ -75,11 +77,12 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive);
 // "" for the current one) in `out`; false when it does not fit.
 bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size);
 
-// Whether the output names `a` and `b` (entries' raw names, in one folder)
-// lead to the same file: the same bytes on POSIX; on Windows the same
-// Unicode name once trailing spaces and dots are dropped, compared as the
-// file system does, ignoring case.
-bool sameOutputName(const char* a, const char* b);
+// Whether the output names `a` and `b` (entries' raw names, in one folder,
+// both written as `utf8` says, see OutputName) lead to the same file: the
+// same file name bytes on POSIX; on Windows the same Unicode name once
+// trailing spaces and dots are dropped, compared as the file system does,
+// ignoring case.
+bool sameOutputName(const char* a, const char* b, bool utf8);
 
 // Creates the folder `path` (as the command line carries it) and any of its
 // parents that are missing; true when it exists as a folder afterwards,

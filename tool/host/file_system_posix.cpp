@@ -24,19 +24,28 @@ FileIdentity identityOf(const struct stat& status) {
     return identity;
 }
 
+// The file name of entry name `name`: under `utf8` its UTF-8 form, but only
+// when that form converts back to the very same bytes: two names that the
+// conversion would make one (bytes it cannot convert, or two codes of one
+// character) keep their raw bytes, so that one file never replaces the
+// other. Points into `out` or at `name`.
+const char* fileNameOf(const char* name, bool utf8, char (&out)[utf8BufferSize(NAME_SIZE)]) {
+    const std::size_t length = std::strlen(name);
+    if (!utf8 || length > NAME_SIZE
+        || sjisToUtf8(name, length, out, sizeof out).status != SjisStatus::Complete) {
+        return name;
+    }
+    char back[NAME_SIZE + 1];
+    const SjisResult result = utf8ToSjis(out, std::strlen(out), back, sizeof back);
+    const bool same = result.status == SjisStatus::Complete && result.length == length
+                      && std::memcmp(back, name, length) == 0;
+    return same ? out : name;
+}
+
 // "folder/name" in `path`; false (errno ENAMETOOLONG) when it does not fit.
 bool joinPath(const OutputName& output, char (&path)[PATH_SIZE]) {
-    const char* name = output.name;
     char utf8Name[utf8BufferSize(NAME_SIZE)];
-    if (output.utf8) {
-        const std::size_t length = std::strlen(name);
-        if (length > NAME_SIZE
-            || sjisToUtf8(name, length, utf8Name, sizeof utf8Name).status != SjisStatus::Complete) {
-            errno = EILSEQ;
-            return false;
-        }
-        name = utf8Name;
-    }
+    const char* name = fileNameOf(output.name, output.utf8, utf8Name);
     const int length = output.folder[0] == '\0'
                            ? std::snprintf(path, PATH_SIZE, "%s", name)
                            : std::snprintf(path, PATH_SIZE, "%s/%s", output.folder, name);
@@ -94,7 +103,11 @@ bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t
     return written >= 0 && static_cast<std::size_t>(written) < size;
 }
 
-bool sameOutputName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool sameOutputName(const char* a, const char* b, bool utf8) {
+    char utf8A[utf8BufferSize(NAME_SIZE)];
+    char utf8B[utf8BufferSize(NAME_SIZE)];
+    return std::strcmp(fileNameOf(a, utf8, utf8A), fileNameOf(b, utf8, utf8B)) == 0;
+}
 
 bool makeFolders(const char* path) {
     char partial[PATH_SIZE];

@@ -174,7 +174,7 @@ bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t
     return written >= 0 && static_cast<std::size_t>(written) < size;
 }
 
-bool sameOutputName(const char* a, const char* b) {
+bool sameOutputName(const char* a, const char* b, bool) {
     // Entry names are at most a few bytes; each byte is at most one unit.
     constexpr int NAME_UNITS = 64;
     wchar_t wideA[NAME_UNITS];

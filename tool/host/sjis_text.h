@@ -34,4 +34,10 @@ struct SjisResult {
 // next byte. Not thread-safe: the converter is opened once and reused.
 SjisResult sjisToUtf8(const char* sjis, std::size_t length, char* out, std::size_t outSize);
 
+// Converts `length` bytes of UTF-8 `utf8` back to Shift_JIS in `out`,
+// always 0-terminated when outSize > 0. A character the code page lacks,
+// or bytes that are not UTF-8, make the status Truncated with the output
+// ending before them.
+SjisResult utf8ToSjis(const char* utf8, std::size_t length, char* out, std::size_t outSize);
+
 #endif

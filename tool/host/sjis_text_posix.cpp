@@ -17,6 +17,8 @@ constexpr std::size_t ICONV_FAILED = static_cast<std::size_t>(-1);
 // module, too slow to repeat for every listing line.
 iconv_t converter = NO_DESCRIPTOR;
 bool openTried = false;
+iconv_t backConverter = NO_DESCRIPTOR;
+bool backOpenTried = false;
 
 iconv_t sjisConverter() {
     if (!openTried) {
@@ -24,6 +26,14 @@ iconv_t sjisConverter() {
         converter = iconv_open("UTF-8", "CP932");
     }
     return converter;
+}
+
+iconv_t utf8Converter() {
+    if (!backOpenTried) {
+        backOpenTried = true;
+        backConverter = iconv_open("CP932", "UTF-8");
+    }
+    return backConverter;
 }
 
 }  // namespace
@@ -66,4 +76,25 @@ SjisResult sjisToUtf8(const char* sjis, std::size_t length, char* out, std::size
     }
     *next = '\0';
     return {status, static_cast<std::size_t>(next - out)};
+}
+
+SjisResult utf8ToSjis(const char* utf8, std::size_t length, char* out, std::size_t outSize) {
+    if (outSize == 0) {
+        return {SjisStatus::Truncated, 0};
+    }
+    out[0] = '\0';
+    const iconv_t descriptor = utf8Converter();
+    if (descriptor == NO_DESCRIPTOR) {
+        return {SjisStatus::NoConverter, 0};
+    }
+    (void)iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(utf8);
+    std::size_t inLeft = length;
+    char* next = out;
+    std::size_t outLeft = outSize - 1;
+    // Any failure (a character the code page lacks, bytes that are not
+    // UTF-8, no room) stops the conversion: the caller wants all or nothing.
+    const bool converted = iconv(descriptor, &in, &inLeft, &next, &outLeft) != ICONV_FAILED && inLeft == 0;
+    *next = '\0';
+    return {converted ? SjisStatus::Complete : SjisStatus::Truncated, static_cast<std::size_t>(next - out)};
 }

@@ -70,3 +70,34 @@ SjisResult sjisToUtf8(const char* sjis, std::size_t length, char* out, std::size
     out[written] = '\0';
     return {SjisStatus::Complete, written};
 }
+
+SjisResult utf8ToSjis(const char* utf8, std::size_t length, char* out, std::size_t outSize) {
+    if (outSize == 0) {
+        return {SjisStatus::Truncated, 0};
+    }
+    out[0] = '\0';
+    if (IsValidCodePage(SJIS_CODE_PAGE) == 0) {
+        return {SjisStatus::NoConverter, 0};
+    }
+    // Names are short: a few dozen units hold any this system converts.
+    constexpr int WIDE_UNITS = 256;
+    wchar_t wide[WIDE_UNITS];
+    const int units = length == 0 ? 0
+                                  : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8,
+                                                        static_cast<int>(length), wide, WIDE_UNITS);
+    if (length > 0 && units == 0) {
+        return {SjisStatus::Truncated, 0};
+    }
+    // No best fit: a character the code page lacks must fail, not become
+    // a look-alike.
+    BOOL usedDefault = FALSE;
+    const int bytes = units == 0 ? 0
+                                 : WideCharToMultiByte(SJIS_CODE_PAGE, WC_NO_BEST_FIT_CHARS, wide, units, out,
+                                                       static_cast<int>(outSize - 1), nullptr, &usedDefault);
+    if ((units > 0 && bytes == 0) || usedDefault != FALSE) {
+        out[0] = '\0';
+        return {SjisStatus::Truncated, 0};
+    }
+    out[bytes] = '\0';
+    return {SjisStatus::Complete, static_cast<std::size_t>(bytes)};
+}
