@@ -1,6 +1,8 @@
-// Runs the whole extraction walk of d88extract, then the page of d88info, on
-// arbitrary bytes, inside a scratch folder that is emptied after every input. Run it with
-// -close_fd_mask=3: the listing and the tool's diagnostics are not wanted.
+// Runs the whole extraction walk of d88extract, the page of d88info, and
+// d88put of the files just extracted, which must give back the very same
+// bytes, on arbitrary bytes, inside a scratch folder that is emptied after
+// every input. Run it with -close_fd_mask=3: the listing and the programs'
+// diagnostics are not wanted.
 // It works in its scratch folder, so corpus paths must be absolute.
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 
 #include "tool/d88extract/extract_main.h"
 #include "tool/d88info/info_main.h"
+#include "tool/d88put/put_main.h"
 
 namespace fs = std::filesystem;
 
@@ -58,6 +61,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char infoProgram[] = "d88info";
     char* infoArgv[] = {infoProgram, imageArgument.data(), nullptr};
     (void)infoMain(2, infoArgv);
+
+    // Nothing changed, so the new image is the image.
+    char putProgram[] = "d88put";
+    char outputOption[] = "-o";
+    std::string newImage = (scratch / "new.d88").string();
+    char* putArgv[] = {putProgram, outputOption, newImage.data(), imageArgument.data(), nullptr};
+    if (putMain(4, putArgv) != 0) {
+        std::fprintf(stderr, "d88put refused the files d88extract had just written\n");
+        std::abort();
+    }
+    std::FILE* made = std::fopen(newImage.c_str(), "rb");
+    std::uint8_t byte = 0;
+    for (std::size_t i = 0; made != nullptr && i < size; ++i) {
+        if (std::fread(&byte, 1, 1, made) != 1 || byte != data[i]) {
+            std::fprintf(stderr, "the new image differs from the image at byte %zu\n", i);
+            std::abort();
+        }
+    }
+    if (made == nullptr || std::fread(&byte, 1, 1, made) != 0) {
+        std::fprintf(stderr, "the new image is missing or longer than the image\n");
+        std::abort();
+    }
+    std::fclose(made);
     emptyWorkFolder();
     return 0;
 }

@@ -95,6 +95,13 @@ std::string infoPath() {
     return D88INFO_PATH;
 }
 
+std::string putPath() {
+    if (const char* fromEnvironment = std::getenv("D88PUT")) {
+        return fromEnvironment;
+    }
+    return D88PUT_PATH;
+}
+
 bool toolRunsOnWindows() { return environment("D88EXTRACT_HOST") == "windows"; }
 
 std::string console(const std::string& text) {
@@ -162,8 +169,9 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
     const fs::path outPath = rootDir / "stdout";
     const fs::path errPath = rootDir / "stderr";
     const std::string tool = program.empty() ? toolPath() : program;
-    // d88extract and d88info have Windows builds to launch; others run here.
-    const std::string launcher = program.empty() || program == infoPath() ? launcherPath() : "";
+    // The programs have Windows builds to launch; others run here.
+    const std::string launcher =
+        program.empty() || program == infoPath() || program == putPath() ? launcherPath() : "";
     // A launcher takes the tool's path and the arguments after argument 0.
     std::vector<char*> argv;
     std::size_t first = 0;

@@ -1,8 +1,8 @@
 // Runs the built d88extract in a fresh scratch folder and captures what it
 // leaves: exit status, standard output and error bytes, and the files made.
 //
-// The same cases check the Windows exes: D88EXTRACT and D88INFO name the
-// tools, D88EXTRACT_LAUNCHER a program that starts them (Wine),
+// The same cases check the Windows exes: D88EXTRACT, D88INFO and D88PUT name
+// the tools, D88EXTRACT_LAUNCHER a program that starts them (Wine),
 // D88EXTRACT_HOST=windows says that what a Windows console and file system
 // make of their output is to be expected (see the helpers at the end), and
 // D88EXTRACT_CODE_PAGE is that Windows' ANSI code page.
@@ -57,6 +57,8 @@ private:
 std::string toolPath();
 // The built d88info (compile definition D88INFO_PATH, or env D88INFO).
 std::string infoPath();
+// The built d88put (compile definition D88PUT_PATH, or env D88PUT).
+std::string putPath();
 
 // Whether the tool under test is the Windows build.
 bool toolRunsOnWindows();

@@ -49,7 +49,14 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Utf8:
             line.utf8 = true;
             break;
+        case Option::Relocate:
+            line.relocate = true;
+            break;
+        case Option::DryRun:
+            line.dryRun = true;
+            break;
         case Option::Directory:
+        case Option::Output:
             break;
     }
 }
@@ -110,11 +117,12 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
         if (value == nullptr || value[0] == '\0') {
             return usage(line, UsageProblem::MissingValue, argument);
         }
-        // Only Directory takes a value. A second one would silently win.
-        if (line.directory != nullptr) {
+        // A second value would silently win.
+        const char*& slot = option->option == Option::Output ? line.output : line.directory;
+        if (slot != nullptr) {
             return usage(line, UsageProblem::RepeatedOption, argument);
         }
-        line.directory = value;
+        slot = value;
     }
     if (line.image == nullptr) {
         return usage(line, UsageProblem::NoImage, nullptr);

@@ -1,10 +1,10 @@
-// The command lines of both tools: options first, in any order, then one
+// The command lines of the programs: options first, in any order, then one
 // IMAGE; "--" ends the options. Parsing prints nothing: the tools say what
 // went wrong and print their help themselves.
 #ifndef TOOL_CLI_OPTIONS_H
 #define TOOL_CLI_OPTIONS_H
 
-enum class Option { Directory, DiskFolders, KeepOldFiles, List, Utf8 };
+enum class Option { Directory, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun };
 
 struct OptionInfo {
     Option option;
@@ -14,7 +14,7 @@ struct OptionInfo {
     const char* summary;    // one line of help
 };
 
-// Every option either tool knows, in the order help lists them. A value
+// Every option a program knows, in the order help lists them. A value
 // follows as the next argument or, for a long name, after '='; short
 // options are never bundled ("-kt") nor joined to a value ("-CDIR").
 inline constexpr OptionInfo OPTION_TABLE[] = {
@@ -23,9 +23,12 @@ inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "never replace a file; such an entry fails the run"},
     {Option::List, 't', "list", nullptr, "print the listing only; write no file"},
     {Option::Utf8, 0, "utf8", nullptr, "names in UTF-8 instead of their Shift_JIS bytes"},
+    {Option::Output, 'o', "output", "FILE", "write the new image to FILE (required)"},
+    {Option::Relocate, 0, "relocate", nullptr, "move a file that cannot grow where it is to free sectors"},
+    {Option::DryRun, 'n', "dry-run", nullptr, "say what would be done; write nothing"},
 };
 
-// What one tool accepts.
+// What one program accepts.
 struct OptionSet {
     unsigned accepted;  // bit 1 << Option for each option taken
     // One argument is the image, whatever it looks like, unless it is
@@ -45,6 +48,10 @@ inline constexpr OptionSet EXTRACT_OPTIONS = {optionBit(Option::Directory) | opt
                                               true};
 // d88info refuses a lone argument that starts with '-' (but "-" itself).
 inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8), false};
+inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
+                                              | optionBit(Option::Utf8) | optionBit(Option::Output)
+                                              | optionBit(Option::Relocate) | optionBit(Option::DryRun),
+                                          false};
 
 enum class ParseResult { Run, Help, Version, Usage };
 
@@ -66,6 +73,9 @@ struct CommandLine {
     bool keepOldFiles = false;
     bool listOnly = false;
     bool utf8 = false;
+    const char* output = nullptr;  // null: none given
+    bool relocate = false;
+    bool dryRun = false;
     UsageProblem problem = UsageProblem::None;
     const char* problemArgument = nullptr;  // the argument at fault; null for NoImage
 };

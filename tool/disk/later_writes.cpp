@@ -51,3 +51,13 @@ bool LaterWrites::find(const char* name, WritePlace place, WritePlace& later) co
     }
     return false;
 }
+
+bool LaterWrites::any(const char* name, std::int32_t disk) const {
+    for (std::int32_t k = 0; k < count; ++k) {
+        const Write& write = writes[k];
+        if ((!diskFolders || write.place.disk == disk) && sameOutputName(name, write.name, utf8Names)) {
+            return true;
+        }
+    }
+    return false;
+}

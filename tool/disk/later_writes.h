@@ -29,6 +29,10 @@ public:
     // same folder; false when nothing replaces it.
     bool find(const char* name, WritePlace place, WritePlace& later) const;
 
+    // Whether any remembered write, before or after, is of the file `name`
+    // in the folder of disk `disk`.
+    bool any(const char* name, std::int32_t disk) const;
+
 private:
     // The plan's steps: each file written is noted.
     void boot(const BootPlan&) override {}

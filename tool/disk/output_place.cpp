@@ -68,3 +68,11 @@ std::FILE* OutputPlace::create(const char* name) {
     }
     return createOutputFile(OutputName{folder, name, settings.utf8Names}, settings.keepOldFiles);
 }
+
+std::FILE* OutputPlace::openExisting(const char* name) const {
+    char folder[FOLDER_SIZE];
+    if (!currentFolder(folder, sizeof folder)) {
+        return nullptr;
+    }
+    return openOutputFile(OutputName{folder, name, settings.utf8Names});
+}

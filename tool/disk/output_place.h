@@ -49,6 +49,10 @@ public:
     // (EEXIST when keepOldFiles refuses an existing name).
     std::FILE* create(const char* name);
 
+    // Opens the existing output file `name` of the current disk for binary
+    // reading; null with errno set (ENOENT when there is none).
+    std::FILE* openExisting(const char* name) const;
+
 private:
     // "diskNN" and its 0, with room to spare.
     static constexpr std::size_t DISK_FOLDER_NAME_SIZE = 16;

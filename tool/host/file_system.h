@@ -73,6 +73,35 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity);
 // otherwise one that exists is replaced. Null with errno set when it cannot.
 std::FILE* createOutputFile(const OutputName& output, bool exclusive);
 
+// Opens the existing output file for binary reading, as a program that
+// puts files back reads what d88extract wrote. Null with errno set: ENOENT
+// when there is none, EISDIR for a folder of that name.
+std::FILE* openOutputFile(const OutputName& output);
+
+// Whether `path` (as the command line carries it) exists and is
+// `identity`, a link to it included.
+bool isSameFileAt(const char* path, const FileIdentity& identity);
+
+// Whether `path` (as the command line carries it) names a folder.
+bool isFolderPath(const char* path);
+
+// Creates a file that did not exist, in the folder of `path` (as the command
+// line carries it) and named after it, for binary writing: the place where
+// a new file is made before it takes the name `path`. Its path goes to
+// `tempPath`. Null with errno set when it cannot.
+std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size);
+
+// Writes what `file` holds out to the disk and closes it; false with errno
+// set when any of that failed (the file is closed all the same).
+bool commitFile(std::FILE* file);
+
+// Gives the file `from` the name `to` in one step, replacing a file that
+// has it; false with errno set.
+bool replaceFile(const char* from, const char* to);
+
+// Removes the file `path`; false with errno set.
+bool removeFile(const char* path);
+
 // `name` inside `folder` (both as the command line carries paths; folder
 // "" for the current one) in `out`; false when it does not fit.
 bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size);

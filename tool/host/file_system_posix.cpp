@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -95,6 +97,77 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     // "x" creates with O_EXCL: an existing name, a dangling link too, fails.
     return std::fopen(path, exclusive ? "wbx" : "wb");
 }
+
+std::FILE* openOutputFile(const OutputName& output) {
+    char path[PATH_SIZE];
+    if (!joinPath(output, path)) {
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(path, "rb");
+    struct stat status;
+    // fopen opens a folder for reading too; only its reads fail.
+    if (file != nullptr && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
+        std::fclose(file);
+        errno = EISDIR;
+        return nullptr;
+    }
+    return file;
+}
+
+bool isSameFileAt(const char* path, const FileIdentity& identity) {
+    struct stat status;
+    if (!identity.known || stat(path, &status) != 0) {
+        return false;
+    }
+    const FileIdentity other = identityOf(status);
+    return other.volume == identity.volume && other.index == identity.index;
+}
+
+bool isFolderPath(const char* path) { return isFolder(path); }
+
+std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) {
+    // The process number keeps two runs apart; the count, leftovers of
+    // runs that were killed.
+    constexpr int ATTEMPTS = 100;
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        const int length = std::snprintf(tempPath, size, "%s.%ld-%d.tmp", path, static_cast<long>(getpid()), attempt);
+        if (length < 0 || static_cast<std::size_t>(length) >= size) {
+            errno = ENAMETOOLONG;
+            return nullptr;
+        }
+        const int descriptor = open(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (descriptor >= 0) {
+            std::FILE* file = fdopen(descriptor, "wb");
+            if (file == nullptr) {
+                const int error = errno;
+                close(descriptor);
+                unlink(tempPath);
+                errno = error;
+            }
+            return file;
+        }
+        if (errno != EEXIST) {
+            return nullptr;
+        }
+    }
+    errno = EEXIST;
+    return nullptr;
+}
+
+bool commitFile(std::FILE* file) {
+    errno = 0;
+    bool written = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    const int error = errno;
+    written = std::fclose(file) == 0 && written;
+    if (!written && error != 0) {
+        errno = error;
+    }
+    return written;
+}
+
+bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+bool removeFile(const char* path) { return std::remove(path) == 0; }
 
 bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size) {
     const std::size_t length = std::strlen(folder);

@@ -18,6 +18,8 @@ constexpr UINT NAME_CODE_PAGE = 932;
 constexpr int MAX_WIDE_PATH = 32768;
 
 wchar_t widePath[MAX_WIDE_PATH];
+// The second path of a rename.
+wchar_t otherWidePath[MAX_WIDE_PATH];
 
 // Appends `text` read in `codePage` to the UTF-16 path in widePath, which
 // holds `used` units; returns the new length, or -1 with errno set. Bytes
@@ -165,6 +167,97 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     }
     return file;
 }
+
+std::FILE* openOutputFile(const OutputName& output) {
+    const wchar_t* path = outputPath(output);
+    if (path == nullptr) {
+        return nullptr;
+    }
+    if (isFolder(path)) {
+        errno = EISDIR;
+        return nullptr;
+    }
+    return _wfopen(path, L"rb");
+}
+
+bool isSameFileAt(const char* path, const FileIdentity& identity) {
+    if (!identity.known || widen(CP_UTF8, path, 0) < 0) {
+        return false;
+    }
+    HANDLE handle = CreateFileW(widePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const FileIdentity other = identityOf(handle);
+    CloseHandle(handle);
+    return other.known && other.volume == identity.volume && other.index == identity.index;
+}
+
+bool isFolderPath(const char* path) { return widen(CP_UTF8, path, 0) >= 0 && isFolder(widePath); }
+
+std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) {
+    // The process number keeps two runs apart; the count, leftovers of
+    // runs that were killed.
+    constexpr int ATTEMPTS = 100;
+    for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
+        const int length = std::snprintf(tempPath, size, "%s.%lu-%d.tmp", path,
+                                         static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+        if (length < 0 || static_cast<std::size_t>(length) >= size) {
+            errno = ENAMETOOLONG;
+            return nullptr;
+        }
+        if (widen(CP_UTF8, tempPath, 0) < 0) {
+            return nullptr;
+        }
+        const int descriptor =
+            _wopen(widePath, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (descriptor >= 0) {
+            std::FILE* file = _fdopen(descriptor, "wb");
+            if (file == nullptr) {
+                const int error = errno;
+                _close(descriptor);
+                _wremove(widePath);
+                errno = error;
+            }
+            return file;
+        }
+        if (errno != EEXIST) {
+            return nullptr;
+        }
+    }
+    errno = EEXIST;
+    return nullptr;
+}
+
+bool commitFile(std::FILE* file) {
+    errno = 0;
+    bool written = std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+    const int error = errno;
+    written = std::fclose(file) == 0 && written;
+    if (!written && error != 0) {
+        errno = error;
+    }
+    return written;
+}
+
+bool replaceFile(const char* from, const char* to) {
+    if (widen(CP_UTF8, from, 0) < 0) {
+        return false;
+    }
+    std::memcpy(otherWidePath, widePath, sizeof widePath);
+    if (widen(CP_UTF8, to, 0) < 0) {
+        return false;
+    }
+    if (MoveFileExW(otherWidePath, widePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        const DWORD error = GetLastError();
+        errno = error == ERROR_ACCESS_DENIED ? EACCES : error == ERROR_PATH_NOT_FOUND ? ENOENT : EIO;
+        return false;
+    }
+    return true;
+}
+
+bool removeFile(const char* path) { return widen(CP_UTF8, path, 0) >= 0 && _wremove(widePath) == 0; }
 
 bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t size) {
     const std::size_t length = std::strlen(folder);

@@ -1,0 +1,305 @@
+// d88put seen from outside: what d88extract takes out goes back byte for
+// byte, edited files come back and nothing else changes, and each way a file
+// is put back or refused.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include "tests/damaged_images.h"
+#include "tests/tool_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Args = std::vector<std::string>;
+using Tree = std::map<std::string, Bytes>;
+
+ToolResult put(const Scratch& scratch, const Args& args) {
+    Args all{"d88put"};
+    all.insert(all.end(), args.begin(), args.end());
+    return scratch.run(all, "", {}, putPath());
+}
+
+ToolResult extract(const Scratch& scratch, const Args& args) {
+    Args all{"d88extract"};
+    all.insert(all.end(), args.begin(), args.end());
+    return scratch.run(all);
+}
+
+Args with(Args args, const Args& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// Every file under `folder`, by its path inside it.
+Tree treeOf(const fs::path& folder) {
+    Tree tree;
+    if (!fs::exists(folder)) {
+        return tree;
+    }
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            tree[fs::relative(entry.path(), folder).string()] = readFile(entry.path());
+        }
+    }
+    return tree;
+}
+
+// No new image and no temporary file of one.
+bool nothingNew(const Scratch& scratch) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratch.work())) {
+        if (entry.path().filename().string().rfind("new.d88", 0) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(PutRoundTrip, ExtractedFilesPutBackGiveTheImageByteForByte) {
+    DamagedImages images(1209);
+    const std::vector<Args> variants = {{}, {"--disk-folders"}, {"--utf8"}, {"--disk-folders", "--utf8"}};
+    const int rounds = toolRunsOnWindows() ? 8 : 100;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        const Args& options = variants[static_cast<std::size_t>(round) % variants.size()];
+        Scratch scratch;
+        writeImage(scratch.image(), images.disks());
+        const Bytes original = readFile(scratch.image());
+        const std::string image = scratch.image().string();
+        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+        const ToolResult result = put(scratch, with(with({"-C", "out"}, options), {"-o", "new.d88", image}));
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
+        EXPECT_EQ(readFile(scratch.image()), original);
+    }
+}
+
+TEST(PutRoundTrip, EditedFilesComeBackAndNothingElseChanges) {
+    DamagedImages images(4711);
+    std::mt19937 random(4711);
+    const auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::set<std::string> seen;
+    const int rounds = toolRunsOnWindows() ? 8 : 100;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        const Args options = round % 2 == 0 ? Args{} : Args{"--disk-folders"};
+        Scratch scratch;
+        writeImage(scratch.image(), images.disks());
+        const Bytes original = readFile(scratch.image());
+        const std::string image = scratch.image().string();
+        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+        const Tree before = treeOf(scratch.work() / "out");
+
+        // One or two files: a refusal of any keeps the others from going back.
+        Tree edited;
+        for (int edits = pick(1, 2); edits > 0 && !before.empty(); --edits) {
+            auto file = before.begin();
+            std::advance(file, pick(0, static_cast<int>(before.size()) - 1));
+            const std::string& path = file->first;
+            Bytes changed = file->second;
+            switch (pick(0, 4)) {
+            case 0:
+                if (changed.empty()) {
+                    continue;
+                }
+                changed[static_cast<std::size_t>(pick(0, static_cast<int>(changed.size()) - 1))] ^= 0xFF;
+                break;
+            case 1: changed.resize(static_cast<std::size_t>(pick(0, static_cast<int>(changed.size())))); break;
+            case 2:
+            case 3:
+                for (int more = pick(1, 3000); more > 0; --more) {
+                    changed.push_back(static_cast<std::uint8_t>(pick(0, 255)));
+                }
+                break;
+            default:
+                // A file taken away is left as it is in the image.
+                fs::remove(scratch.work() / "out" / path);
+                edited.erase(path);
+                continue;
+            }
+            writeFile(scratch.work() / "out" / path, changed);
+            edited[path] = changed;
+        }
+        const Args relocate = round % 4 >= 2 ? Args{"--relocate"} : Args{};
+        const ToolResult result =
+            put(scratch, with(with(with({"-C", "out"}, options), relocate), {"-o", "new.d88", image}));
+        EXPECT_EQ(readFile(scratch.image()), original);
+        if (result.status != 0) {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err, "");
+            EXPECT_TRUE(nothingNew(scratch));
+            seen.insert("refused");
+            continue;
+        }
+        EXPECT_EQ(result.err, "");
+        for (const char* done : {"written in its place", "grown to", "moved to"}) {
+            if (result.out.find(done) != std::string::npos) {
+                seen.insert(done);
+            }
+        }
+        (void)extract(scratch, with(with({"-C", "back"}, options), {(scratch.work() / "new.d88").string()}));
+        const Tree after = treeOf(scratch.work() / "back");
+        EXPECT_EQ(after.size(), before.size());
+        for (const auto& [path, bytes] : before) {
+            const auto edit = edited.find(path);
+            if (edit == edited.end()) {
+                EXPECT_EQ(after.at(path), bytes) << path;
+                continue;
+            }
+            // The edited bytes, then zeros to the end of its run, or of
+            // the whole sectors of a file that outgrew its run.
+            Bytes expected = edit->second;
+            const std::size_t sectors = (expected.size() + 1023) / 1024 * 1024;
+            expected.resize(expected.size() <= bytes.size() ? bytes.size() : sectors, 0);
+            EXPECT_EQ(after.at(path), expected) << path;
+        }
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"refused", "written in its place", "grown to", "moved to"}));
+}
+
+// Tracks 2 to 6 of five sectors; (4, 2) is missing.
+//   0 HELLO  2/1        3 BLOCK  2/5        6 BROKEN 4/1-4/2
+//   1 GROW   2/2        4 LINK1  3/1-3/2
+//   2 MOVE   2/4        5 LINK2  3/2-3/3
+// Free: 2/3, 3/4, 3/5, 4/3 to 4/5, and tracks 5 and 6.
+Disk casesDisk() {
+    Disk disk;
+    disk.track(0, bootTrack(SIGNATURE_A));
+    disk.track(1, directoryTrack({dirEntry("HELLO", 2, 1, 2, 1), dirEntry("GROW", 2, 2, 2, 2),
+                                  dirEntry("MOVE", 2, 4, 2, 4), dirEntry("BLOCK", 2, 5, 2, 5),
+                                  dirEntry("LINK1", 3, 1, 3, 2), dirEntry("LINK2", 3, 2, 3, 3),
+                                  dirEntry("BROKEN", 4, 1, 4, 2)}));
+    for (int t = 2; t <= 6; ++t) {
+        disk.track(t, dataTrack(t));
+    }
+    disk.tracks[4].erase(disk.tracks[4].begin() + 1);
+    return disk;
+}
+
+Bytes padded(Bytes bytes, std::size_t size) {
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+TEST(PutCases, EachWayAFileGoesBackOrIsRefused) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const Bytes original = readFile(scratch.image());
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"-C", "out", image});
+    const fs::path out = scratch.work() / "out";
+    const Tree extracted = treeOf(out);
+    const Bytes hello = text("hi");
+    const Bytes grown = bytes(2000, 0x47);
+    const Bytes moved = bytes(3000, 0x4D);
+    const Bytes title = bytes(100, 0x54);
+    writeFile(out / "HELLO", hello);
+    writeFile(out / "GROW", grown);
+    writeFile(out / "MOVE", moved);
+    writeFile(out / "TTLPRG", bytes(3841, 0x54));
+    writeFile(out / "LINK1", bytes(10, 1));
+    writeFile(out / "BROKEN", bytes(10, 2));
+    writeFile(scratch.work() / "new.d88", text("old"));
+
+    // Any refusal and nothing is written; an existing NEW stays as it was.
+    const ToolResult refused = put(scratch, {"-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, console("d88put: TTLPRG: not put back: longer than 3840 bytes\n"
+                                   "d88put: MOVE: not put back: longer than its run and the sectors after it "
+                                   "are not free\n"
+                                   "d88put: LINK1: not put back: cross-linked with disk 0 entry 5\n"
+                                   "d88put: BROKEN: not put back: its place is damaged\n"));
+    EXPECT_EQ(readFile(scratch.work() / "new.d88"), text("old"));
+
+    writeFile(out / "TTLPRG", title);
+    writeFile(out / "LINK1", extracted.at("LINK1"));
+    writeFile(out / "BROKEN", extracted.at("BROKEN"));
+    const std::string done = console("TTLPRG: written in its place\n"
+                                     "HELLO: written in its place\n"
+                                     "GROW: grown to 2 sectors\n"
+                                     "MOVE: moved to track 4 sector 3\n");
+    const ToolResult dryRun = put(scratch, {"-n", "--relocate", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(dryRun.status, 0);
+    EXPECT_EQ(dryRun.out, done);
+    EXPECT_EQ(readFile(scratch.work() / "new.d88"), text("old"));
+
+    const ToolResult written = put(scratch, {"--relocate", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(written.status, 0);
+    EXPECT_EQ(written.out, done);
+    EXPECT_EQ(written.err, "");
+    EXPECT_EQ(readFile(scratch.image()), original);
+    const ToolResult listing = extract(scratch, {"-C", "back", "new.d88"});
+    EXPECT_NE(listing.out.find("GROW     START:02 02    END:02 03   SIZE:0800"), std::string::npos) << listing.out;
+    EXPECT_NE(listing.out.find("MOVE     START:04 03    END:04 05   SIZE:0c00"), std::string::npos) << listing.out;
+    const Tree back = treeOf(scratch.work() / "back");
+    EXPECT_EQ(back.at("HELLO"), padded(hello, 1024));
+    EXPECT_EQ(back.at("GROW"), padded(grown, 2048));
+    EXPECT_EQ(back.at("MOVE"), padded(moved, 3072));
+    EXPECT_EQ(back.at("TTLPRG"), padded(title, 3840));
+    for (const char* same : {"BLOCK", "LINK1", "LINK2", "BROKEN"}) {
+        EXPECT_EQ(back.at(same), extracted.at(same)) << same;
+    }
+
+    // NEW may not be the image, by name or by a link.
+    fs::create_symlink(scratch.image(), scratch.work() / "link.d88");
+    for (const std::string& target : {image, std::string("link.d88")}) {
+        const ToolResult self = put(scratch, {"-C", "out", "-o", target, image});
+        EXPECT_EQ(self.status, 1);
+        EXPECT_EQ(self.err, console("d88put: " + shownArgument(target)
+                                    + ": not written: the file is the image being read\n"));
+    }
+    EXPECT_EQ(readFile(scratch.image()), original);
+}
+
+TEST(PutCases, CopiesOfOneDiskMustAgree) {
+    // A second disk of minus the first one's size lists the first again,
+    // at one place: disks 0, 2, 4 and on to 62 are one disk.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1)})).track(2, dataTrack(2));
+    Disk back;
+    back.diskSize = -static_cast<std::int32_t>(disk.build().size());
+    Scratch scratch;
+    writeImage(scratch.image(), {disk, back});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"--disk-folders", "-C", "out", image});
+    const fs::path out = scratch.work() / "out";
+    writeFile(out / "disk04" / "A", text("four"));
+    writeFile(out / "disk08" / "A", text("eight"));
+    const Args call = {"--disk-folders", "-C", "out", "-o", "new.d88", image};
+    const ToolResult differ = put(scratch, call);
+    EXPECT_EQ(differ.status, 1);
+    EXPECT_EQ(differ.err, console("d88put: disk04/A: not put back: its copies differ\n"));
+
+    writeFile(out / "disk08" / "A", text("four"));
+    const ToolResult agree = put(scratch, call);
+    EXPECT_EQ(agree.status, 0);
+    EXPECT_EQ(agree.out, console("disk04/A: written in its place\n"));
+    (void)extract(scratch, {"-C", "back", "new.d88"});
+    EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("four"), 1024));
+}
+
+TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string usage = console("Usage: d88put [OPTION]... -o NEW IMAGE\n"
+                                      "Try 'd88put --help' for more information.\n");
+    for (const Args& args : std::vector<Args>{{}, {scratch.image().string()}, {"-o", "new.d88"}, {"-k"}}) {
+        const ToolResult result = put(scratch, args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, usage);
+    }
+    const ToolResult help = put(scratch, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--utf8", "--relocate",
+                               "--dry-run"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+}
+
+}  // namespace

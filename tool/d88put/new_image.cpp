@@ -1,0 +1,208 @@
+#include "tool/d88put/new_image.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "d88/file_io.h"
+#include "tool/cli/messages.h"
+#include "tool/host/arguments.h"
+#include "tool/host/file_system.h"
+
+namespace {
+
+// The image is copied a block at a time.
+constexpr std::int32_t COPY_BLOCK = 64 * 1024;
+std::uint8_t block[COPY_BLOCK];
+
+// The longest path of the temporary file: the new image's and a suffix.
+constexpr std::size_t TEMP_PATH_SIZE = 4096 + 64;
+char tempPath[TEMP_PATH_SIZE];
+
+// Reads the pieces of one changed file at a time: the writes come sorted by
+// offset, and a file's pieces mostly follow one another.
+class PieceSource {
+public:
+    PieceSource(Run& run, const PutPlan& plan) : run(run), plan(plan) {}
+    ~PieceSource() { closeFile(); }
+    PieceSource(const PieceSource&) = delete;
+    PieceSource& operator=(const PieceSource&) = delete;
+
+    // The bytes of write `write`; null when the file cannot be read as it
+    // was when it was compared (see failure).
+    const std::uint8_t* bytes(const SectorWrite& write);
+
+    // The changed file that could not be read, shown as messages name it,
+    // and why: errno, or 0 when it is no longer the file it was.
+    bool failed = false;
+    char failedName[64] = {};
+    int failure = 0;
+
+private:
+    bool openChange(std::int32_t change);
+    void closeFile();
+    const std::uint8_t* fail(std::int32_t change, int error);
+
+    Run& run;
+    const PutPlan& plan;
+    std::FILE* file = nullptr;
+    std::int32_t openChangeIndex = -1;
+    std::uint8_t piece[DATA_SECTOR_SIZE];
+};
+
+void PieceSource::closeFile() {
+    if (file != nullptr) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    openChangeIndex = -1;
+}
+
+const std::uint8_t* PieceSource::fail(std::int32_t index, int error) {
+    closeFile();
+    const Change& change = plan.change(index);
+    OutputPlace place = run.output;
+    place.enterDisk(change.place.disk);
+    place.shownName(change.name, failedName, sizeof failedName);
+    failed = true;
+    failure = error;
+    return nullptr;
+}
+
+bool PieceSource::openChange(std::int32_t index) {
+    closeFile();
+    const Change& change = plan.change(index);
+    OutputPlace place = run.output;
+    place.enterDisk(change.place.disk);
+    errno = 0;
+    file = place.openExisting(change.name);
+    if (file == nullptr) {
+        fail(index, errno != 0 ? errno : EIO);
+        return false;
+    }
+    // A file that changed again since it was compared would not be what
+    // the run decided on.
+    if (fileLength(file) != change.length) {
+        fail(index, 0);
+        return false;
+    }
+    openChangeIndex = index;
+    return true;
+}
+
+const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
+    const Change& change = plan.change(write.change);
+    std::memset(piece, 0, sizeof piece);
+    if (write.piece == ENTRY_PLACE_PIECE) {
+        piece[0] = static_cast<std::uint8_t>(change.start.track);
+        piece[1] = static_cast<std::uint8_t>(change.start.sector);
+        piece[2] = static_cast<std::uint8_t>(change.end.track);
+        piece[3] = static_cast<std::uint8_t>(change.end.sector);
+        return piece;
+    }
+    const std::int64_t from = std::int64_t{write.piece} * change.pieceSize();
+    if (from >= change.length) {
+        return piece;  // zeros after the file
+    }
+    if (openChangeIndex != write.change && !openChange(write.change)) {
+        return nullptr;
+    }
+    const std::int64_t left = change.length - from;
+    const std::int32_t want = left < change.pieceSize() ? static_cast<std::int32_t>(left) : change.pieceSize();
+    errno = 0;
+    if (!seekFromStart(file, from) || readBytes(file, piece, want) != want) {
+        return fail(write.change, std::ferror(file) != 0 && errno != 0 ? errno : 0);
+    }
+    return piece;
+}
+
+// Copies the image to `out` with the writes in place; false with errno set,
+// or with `source` failed.
+bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, std::FILE* out) {
+    std::int32_t rank = 0;
+    std::int64_t at = 0;
+    for (;;) {
+        const std::int32_t got = image.readFileBytes(at, block, COPY_BLOCK);
+        if (got <= 0) {
+            break;
+        }
+        // Writes that end in this block: one that starts in it may end in
+        // the next, which gets the rest of its bytes.
+        std::int32_t next = rank;
+        for (; next < plan.writeCount() && plan.sortedWrite(next).offset < at + got; ++next) {
+            const SectorWrite& write = plan.sortedWrite(next);
+            const std::int32_t index = static_cast<std::int32_t>(&write - &plan.write(0));
+            const std::uint8_t* bytes = source.bytes(write);
+            if (bytes == nullptr) {
+                return false;
+            }
+            const std::int64_t first = write.offset > at ? write.offset : at;
+            const std::int64_t last = write.offset + plan.writeSize(index);
+            const std::int64_t end = last < at + got ? last : at + got;
+            if (end > first) {
+                std::memcpy(block + (first - at), bytes + (first - write.offset), static_cast<std::size_t>(end - first));
+            }
+            if (last <= at + got) {
+                rank = next + 1;
+            }
+        }
+        if (std::fwrite(block, 1, static_cast<std::size_t>(got), out) != static_cast<std::size_t>(got)) {
+            return false;
+        }
+        at += got;
+        if (got < COPY_BLOCK) {
+            break;
+        }
+    }
+    if (image.hasReadError()) {
+        errno = image.getReadError();
+        return false;
+    }
+    // Bytes that did not come are no copy, even when no error was seen.
+    if (image.getFileLength() >= 0 && at != image.getFileLength()) {
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path) {
+    errno = 0;
+    std::FILE* out = createFileBeside(path, tempPath, sizeof tempPath);
+    if (out == nullptr) {
+        std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", run.console.program,
+                     argumentAsShown(path), systemReason(errno));
+        return false;
+    }
+    PieceSource source(run, plan);
+    errno = 0;
+    bool written = copyWithWrites(image, plan, source, out);
+    int error = errno;
+    if (written) {
+        errno = 0;
+        written = commitFile(out);
+        error = errno;
+    } else {
+        std::fclose(out);
+    }
+    if (written) {
+        errno = 0;
+        written = replaceFile(tempPath, path);
+        error = errno;
+    }
+    if (written) {
+        return true;
+    }
+    (void)removeFile(tempPath);
+    if (source.failed) {
+        reportFileProblem(run.console, source.failedName, "cannot read the file: %s",
+                          source.failure != 0 ? systemReason(source.failure) : "it changed while d88put ran");
+        run.fileFailed = true;
+        return false;
+    }
+    std::fprintf(stderr, "%s: %s: cannot write the new image: %s\n", run.console.program, argumentAsShown(path),
+                 systemReason(error));
+    return false;
+}

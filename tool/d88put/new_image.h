@@ -1,0 +1,18 @@
+// Writing the new image: the image's bytes with a put's writes in place,
+// made under a temporary name beside it and renamed into place only once
+// complete and on the disk.
+#ifndef TOOL_D88PUT_NEW_IMAGE_H
+#define TOOL_D88PUT_NEW_IMAGE_H
+
+#include "d88/d88_image.h"
+#include "tool/cli/run.h"
+#include "tool/d88put/put_plan.h"
+
+// Writes `path` (as the command line carries it): every byte of the open
+// image, with each write of `plan` (sorted) in place, the file bytes read
+// from the run's output place. False, after saying why on standard error,
+// when it could not: then neither `path` nor a temporary file is left,
+// and a file that had the name is as it was.
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path);
+
+#endif

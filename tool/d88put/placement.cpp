@@ -1,0 +1,211 @@
+#include "tool/d88put/placement.h"
+
+#include <cstdio>
+
+#include "tool/disk/sector_map.h"
+
+namespace {
+
+// Which sectors the disk's entries hold and which are free: about 170 KB.
+SectorMap sectorMap;
+
+std::int32_t sectorsFor(std::int64_t length) {
+    return static_cast<std::int32_t>((length + DATA_SECTOR_SIZE - 1) / DATA_SECTOR_SIZE);
+}
+
+// A file longer than any run can be needs more sectors than a disk has;
+// its count is kept in range for the message.
+constexpr std::int64_t LONGEST_FILE = std::int64_t{TRACK_COUNT} * DATA_SECTORS_PER_TRACK * DATA_SECTOR_SIZE;
+
+class Placer {
+public:
+    Placer(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
+
+    // Everything that can be decided without moving a file; true when the
+    // change waits for a move.
+    bool placeWithoutMoving(std::int32_t index);
+    void move(std::int32_t index);
+
+private:
+    bool crossLinked(Change& change);
+    void writeRun(std::int32_t index, DataSector start, std::int32_t sectors);
+    void writeTitle(std::int32_t index);
+    void writeEntryPlace(std::int32_t index);
+    void noRoom(Change& change);
+
+    D88Image& image;
+    PutPlan& plan;
+};
+
+bool Placer::crossLinked(Change& change) {
+    const std::int16_t self = static_cast<std::int16_t>(change.place.entry);
+    DataSector at = entryStart(change.entry);
+    for (std::int32_t i = 0; i < change.runSize / DATA_SECTOR_SIZE; ++i, at = nextDataSector(at)) {
+        std::int16_t other = sectorMap.firstHolder(at);
+        if (other == self) {
+            other = sectorMap.secondHolder(at);
+        }
+        if (other != SectorMap::NO_ENTRY) {
+            std::snprintf(change.reasonText, sizeof change.reasonText, "cross-linked with disk %ld entry %ld",
+                          static_cast<long>(change.place.disk), static_cast<long>(other));
+            change.refuse(change.reasonText);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Placer::noRoom(Change& change) {
+    std::snprintf(change.reasonText, sizeof change.reasonText, "no free run holds %ld sectors",
+                  static_cast<long>(sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE)));
+    change.refuse(change.reasonText);
+}
+
+bool Placer::placeWithoutMoving(std::int32_t index) {
+    Change& change = plan.change(index);
+    if (change.result == PutResult::Refused) {
+        return false;
+    }
+    // Bytes d88extract could not read in full would not come back alike.
+    if (change.outcome != FileOutcome::Written) {
+        change.refuse("its place is damaged");
+        return false;
+    }
+    if (change.isTitle()) {
+        if (change.length > TITLE_SIZE) {
+            change.refuse("longer than 3840 bytes");
+            return false;
+        }
+        change.result = PutResult::InPlace;
+        change.sectors = TITLE_SECTOR_COUNT;
+        writeTitle(index);
+        return false;
+    }
+    if (crossLinked(change)) {
+        return false;
+    }
+    const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
+    const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
+    change.start = entryStart(change.entry);
+    change.end = entryEnd(change.entry);
+    if (needed >= 0 && needed <= runSectors) {
+        change.result = PutResult::InPlace;
+        change.sectors = runSectors;
+        writeRun(index, change.start, runSectors);
+        return false;
+    }
+    // The sectors after the run, stepping as runs step.
+    DataSector end = change.end;
+    bool free = needed > 0;
+    for (std::int32_t more = needed - runSectors; free && more > 0; --more) {
+        end = nextDataSector(end);
+        free = sectorMap.isFree(end);
+    }
+    if (free) {
+        for (DataSector at = change.end; at.track != end.track || at.sector != end.sector;) {
+            at = nextDataSector(at);
+            sectorMap.take(at);
+        }
+        change.result = PutResult::Grown;
+        change.end = end;
+        change.sectors = needed;
+        writeRun(index, change.start, needed);
+        writeEntryPlace(index);
+        return false;
+    }
+    return true;
+}
+
+void Placer::move(std::int32_t index) {
+    Change& change = plan.change(index);
+    const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
+    const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
+    if (room.length == 0) {
+        noRoom(change);
+        return;
+    }
+    DataSector at = room.start;
+    for (std::int32_t i = 0; i < needed; ++i) {
+        sectorMap.take(at);
+        change.end = at;
+        at = nextDataSector(at);
+    }
+    change.result = PutResult::Moved;
+    change.start = room.start;
+    change.sectors = needed;
+    writeRun(index, change.start, needed);
+    writeEntryPlace(index);
+}
+
+void Placer::writeRun(std::int32_t index, DataSector start, std::int32_t sectors) {
+    DataSector at = start;
+    for (std::int32_t piece = 0; piece < sectors; ++piece, at = nextDataSector(at)) {
+        const SectorLocation location =
+            image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
+        if (!plan.addWrite(location.dataOffset, index, piece)) {
+            plan.change(index).refuse("more sectors change than d88put can check in one run");
+            return;
+        }
+    }
+}
+
+void Placer::writeTitle(std::int32_t index) {
+    for (std::int32_t piece = 0; piece < TITLE_SECTOR_COUNT; ++piece) {
+        const SectorLocation location = image.locateSector(BOOT_TRACK, cylinderOf(BOOT_TRACK), headOf(BOOT_TRACK),
+                                                           TITLE_FIRST_SECTOR + piece, BOOT_SIZE_CODE);
+        if (!plan.addWrite(location.dataOffset, index, piece)) {
+            plan.change(index).refuse("more sectors change than d88put can check in one run");
+            return;
+        }
+    }
+}
+
+void Placer::writeEntryPlace(std::int32_t index) {
+    // The entry's record lies in one of the directory's sectors.
+    const std::int32_t at = plan.change(index).place.entry * DIR_ENTRY_SIZE;
+    const SectorLocation location =
+        image.locateSector(DIRECTORY_TRACK, cylinderOf(DIRECTORY_TRACK), headOf(DIRECTORY_TRACK),
+                           DIRECTORY_FIRST_SECTOR + at / DATA_SECTOR_SIZE, DATA_SIZE_CODE);
+    if (!plan.addWrite(location.dataOffset + at % DATA_SECTOR_SIZE + DIR_START_TRACK_OFFSET, index,
+                       ENTRY_PLACE_PIECE)) {
+        plan.change(index).refuse("more sectors change than d88put can check in one run");
+    }
+}
+
+}  // namespace
+
+void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
+    Placer placer(image, plan);
+    for (std::int32_t first = 0; first < plan.changeCount(); ++first) {
+        const std::int32_t offset = plan.change(first).diskOffset;
+        bool seen = false;
+        for (std::int32_t k = 0; k < first && !seen; ++k) {
+            seen = plan.change(k).diskOffset == offset;
+        }
+        if (seen) {
+            continue;
+        }
+        // One disk, whichever of its listings: every file that grows in
+        // place first, then the ones that move, in directory order.
+        (void)image.selectDisk(plan.change(first).place.disk);
+        sectorMap.build(image);
+        bool moves = false;
+        for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+            if (plan.change(i).diskOffset == offset) {
+                Change& change = plan.change(i);
+                if (placer.placeWithoutMoving(i)) {
+                    if (relocate) {
+                        moves = true;
+                    } else {
+                        change.refuse("longer than its run and the sectors after it are not free");
+                    }
+                }
+            }
+        }
+        for (std::int32_t i = first; moves && i < plan.changeCount(); ++i) {
+            if (plan.change(i).diskOffset == offset && plan.change(i).result == PutResult::Pending) {
+                placer.move(i);
+            }
+        }
+    }
+}

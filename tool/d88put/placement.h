@@ -1,0 +1,16 @@
+// Where each changed file goes: into the sectors of its run, into the free
+// sectors after them, or (when asked) to the first free run long enough;
+// and the writes that put it there.
+#ifndef TOOL_D88PUT_PLACEMENT_H
+#define TOOL_D88PUT_PLACEMENT_H
+
+#include "d88/d88_image.h"
+#include "tool/d88put/put_plan.h"
+
+// Decides every change of `plan` disk by disk and adds its writes, or
+// refuses it: a run d88extract cannot read in full, TTLPRG longer than its
+// 3840 bytes, a run that shares a sector with another entry's, or a file
+// with no room. `relocate` lets a file that cannot grow move.
+void placeChanges(D88Image& image, PutPlan& plan, bool relocate);
+
+#endif

@@ -1,0 +1,162 @@
+#include "tool/d88put/put_main.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "d88/d88_image.h"
+#include "tool/cli/messages.h"
+#include "tool/cli/options.h"
+#include "tool/cli/run.h"
+#include "tool/d88put/changed_files.h"
+#include "tool/d88put/new_image.h"
+#include "tool/d88put/placement.h"
+#include "tool/d88put/put_plan.h"
+#include "tool/d88put/write_check.h"
+#include "tool/disk/later_writes.h"
+#include "tool/host/arguments.h"
+#include "tool/host/broken_pipe.h"
+#include "tool/host/file_system.h"
+
+namespace {
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILURE_STATUS = 1;
+constexpr int EXIT_USAGE = 2;
+
+constexpr char PROGRAM[] = "d88put";
+constexpr char USAGE[] = "Usage: d88put [OPTION]... -o NEW IMAGE\n";
+constexpr char ABOUT[] =
+    "Puts changed files back: writes NEW, a copy of the D88 image IMAGE with\n"
+    "each file that differs from what d88extract, with the same -C,\n"
+    "--disk-folders and --utf8, writes for it put back in its place. A file\n"
+    "longer than its run grows into the free sectors after it, or with\n"
+    "--relocate moves to the first free run long enough. Refused files are\n"
+    "named on standard error, and then no NEW is written. IMAGE is never\n"
+    "written.\n";
+
+// About 4 MB each: static storage, not the stack.
+D88Image image;
+LaterWrites laterWrites;
+PutPlan plan;
+
+int usageError() {
+    std::fputs(USAGE, stderr);
+    std::fputs("Try 'd88put --help' for more information.\n", stderr);
+    return EXIT_USAGE;
+}
+
+void reportRefusals(Run& run) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        if (change.result != PutResult::Refused) {
+            continue;
+        }
+        OutputPlace place = run.output;
+        place.enterDisk(change.place.disk);
+        char shown[64];
+        place.shownName(change.name, shown, sizeof shown);
+        reportFileProblem(run.console, shown, "not put back: %s", change.reason);
+    }
+}
+
+void printDone(Run& run) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        OutputPlace place = run.output;
+        place.enterDisk(change.place.disk);
+        char shown[64];
+        place.shownName(change.name, shown, sizeof shown);
+        putText(run.console, stdout, shown);
+        switch (change.result) {
+        case PutResult::Grown:
+            std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
+            break;
+        case PutResult::Moved:
+            std::printf(": moved to track %ld sector %ld\n", static_cast<long>(change.start.track),
+                        static_cast<long>(change.start.sector));
+            break;
+        case PutResult::InPlace:
+        case PutResult::Pending:
+        case PutResult::Refused:
+            std::printf(": written in its place\n");
+            break;
+        }
+        watchStandardOutput(run.console);
+    }
+}
+
+}  // namespace
+
+int putMain(int argc, char** argv) {
+    ignoreBrokenPipe();
+    Run run;
+    run.console.program = PROGRAM;
+    CommandLine line;
+    switch (parseCommandLine(argc, argv, PUT_OPTIONS, line)) {
+    case ParseResult::Help:
+        printHelp(USAGE, ABOUT, PUT_OPTIONS);
+        return finishStandardOutput(run.console) ? EXIT_OK : EXIT_FAILURE_STATUS;
+    case ParseResult::Version:
+        printVersion(PROGRAM);
+        return finishStandardOutput(run.console) ? EXIT_OK : EXIT_FAILURE_STATUS;
+    case ParseResult::Usage:
+        return usageError();
+    case ParseResult::Run:
+        break;
+    }
+    if (line.output == nullptr) {
+        return usageError();
+    }
+    if (line.utf8 && !canConvertNames()) {
+        std::fprintf(stderr, "%s: --utf8: this system cannot convert Shift_JIS (code page 932)\n", PROGRAM);
+        return EXIT_FAILURE_STATUS;
+    }
+    run.console.namesUtf8 = line.utf8;
+    errno = 0;
+    std::FILE* stream = openImageFile(line.image);
+    const FileIdentity identity = identifyStream(stream);
+    if (!image.openStream(stream)) {
+        std::fprintf(stderr, "%s: %s: cannot open the image: %s\n", PROGRAM, argumentAsShown(line.image),
+                     errno != 0 ? systemReason(errno) : "not a readable file");
+        return EXIT_FAILURE_STATUS;
+    }
+    // Renaming the new image into place would replace the image itself.
+    if (isSameFileAt(line.output, identity)) {
+        std::fprintf(stderr, "%s: %s: not written: the file is the image being read\n", PROGRAM,
+                     argumentAsShown(line.output));
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
+    OutputSettings settings;
+    settings.folder = line.directory != nullptr ? line.directory : "";
+    settings.diskFolders = line.diskFolders;
+    settings.utf8Names = line.utf8;
+    run.output = OutputPlace(settings, identity);
+    // A folder that is not there holds no files: most likely a mistyped name.
+    if (line.directory != nullptr && !isFolderPath(line.directory)) {
+        std::fprintf(stderr, "%s: %s: no such folder\n", PROGRAM, argumentAsShown(line.directory));
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
+
+    plan.clear();
+    laterWrites.remember(image, run.output);
+    findChangedFiles(image, run, laterWrites, plan);
+    placeChanges(image, plan, line.relocate);
+    checkWrites(image, plan);
+    reportRefusals(run);
+    const bool readFailed = image.hasReadError();
+    if (readFailed) {
+        reportImageReadError(run.console, line.image, image.getReadError());
+    }
+    bool done = !plan.anyRefused() && !run.fileFailed && !readFailed;
+    if (done && !line.dryRun) {
+        done = writeNewImage(image, run, plan, line.output);
+    }
+    if (done) {
+        printDone(run);
+    }
+    image.close();
+    const bool outputKept = finishStandardOutput(run.console);
+    return done && outputKept ? EXIT_OK : EXIT_FAILURE_STATUS;
+}

@@ -1,0 +1,52 @@
+#include "tool/d88put/put_plan.h"
+
+#include <algorithm>
+
+void Change::refuse(const char* why) {
+    // The first reason found stands.
+    if (result != PutResult::Refused) {
+        result = PutResult::Refused;
+        reason = why;
+    }
+}
+
+Change* PutPlan::addChange() { return changes < MAX_CHANGES ? &(changeList[changes++] = Change{}) : nullptr; }
+
+bool PutPlan::addWrite(std::int64_t offset, std::int32_t change, std::int32_t piece) {
+    if (writes == MAX_WRITES) {
+        return false;
+    }
+    writeList[writes++] = SectorWrite{offset, change, piece};
+    return true;
+}
+
+std::int32_t PutPlan::writeSize(std::int32_t index) const {
+    const SectorWrite& write = writeList[index];
+    return write.piece == ENTRY_PLACE_PIECE ? ENTRY_PLACE_SIZE : changeList[write.change].pieceSize();
+}
+
+void PutPlan::sortWrites() {
+    for (std::int32_t i = 0; i < writes; ++i) {
+        order[i] = i;
+    }
+    std::sort(order, order + writes,
+              [this](std::int32_t a, std::int32_t b) { return writeList[a].offset < writeList[b].offset; });
+}
+
+std::int32_t PutPlan::firstSortedFrom(std::int64_t offset) const {
+    const std::int64_t from = offset - DATA_SECTOR_SIZE;
+    const std::int32_t* rank = std::lower_bound(
+        order, order + writes, from, [this](std::int32_t index, std::int64_t value) {
+            return writeList[index].offset < value;
+        });
+    return static_cast<std::int32_t>(rank - order);
+}
+
+bool PutPlan::anyRefused() const {
+    for (std::int32_t i = 0; i < changes; ++i) {
+        if (changeList[i].result == PutResult::Refused) {
+            return true;
+        }
+    }
+    return false;
+}

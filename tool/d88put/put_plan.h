@@ -1,0 +1,111 @@
+// What d88put decides for each changed file, and the writes to the new
+// image that carry it out.
+#ifndef TOOL_D88PUT_PUT_PLAN_H
+#define TOOL_D88PUT_PUT_PLAN_H
+
+#include <cstdint>
+
+#include "d88/d88_format.h"
+#include "tool/disk/dir_entry.h"
+#include "tool/disk/disk_layout.h"
+#include "tool/disk/disk_plan.h"
+#include "tool/disk/later_writes.h"
+
+enum class PutResult {
+    Pending,  // not placed yet
+    InPlace,  // in the sectors of its run, zeros after it
+    Grown,    // its run goes on into the free sectors after it
+    Moved,    // to a run of free sectors elsewhere on its disk
+    Refused,  // not put back; the run writes no new image
+};
+
+// A file in the output folder whose bytes differ from what d88extract
+// writes for its entry (or its disk's TTLPRG).
+struct Change {
+    // The disk whose folder holds the file, and the entry (or TITLE_ENTRY).
+    WritePlace place;
+    // Where that disk starts in the image: disks listed at one place are one.
+    std::int32_t diskOffset = 0;
+    char name[DIR_NAME_SIZE + 1] = {};
+    // The directory entry as listed (not for TTLPRG).
+    DirEntry entry{};
+    // The file's length in bytes.
+    std::int64_t length = 0;
+    // What d88extract does with the entry, and the size of its run.
+    FileOutcome outcome = FileOutcome::Written;
+    std::int32_t runSize = 0;
+
+    PutResult result = PutResult::Pending;
+    // Why it is refused: a fixed reason, or the text in `reasonText`.
+    const char* reason = nullptr;
+    char reasonText[64] = {};
+    // Where the file lies once put back (entries), and in how many sectors.
+    DataSector start;
+    DataSector end;
+    std::int32_t sectors = 0;
+
+    bool isTitle() const { return place.entry == TITLE_ENTRY; }
+    // The bytes of one of its pieces: a boot track sector for TTLPRG, a data
+    // sector for an entry.
+    std::int32_t pieceSize() const { return isTitle() ? BOOT_SECTOR_SIZE : DATA_SECTOR_SIZE; }
+    void refuse(const char* why);
+};
+
+// The piece of a write that is no file bytes but the entry's four place
+// bytes (start track and sector, end track and sector) in the directory.
+inline constexpr std::int32_t ENTRY_PLACE_PIECE = -1;
+inline constexpr std::int32_t ENTRY_PLACE_SIZE = 4;
+
+// Bytes of the new image that differ from the image's: piece `piece` of
+// change `change`'s file (zeros past its end) at file offset `offset`.
+struct SectorWrite {
+    std::int64_t offset = 0;
+    std::int32_t change = 0;
+    std::int32_t piece = 0;
+};
+
+class PutPlan {
+public:
+    // TTLPRG and every entry of every disk.
+    static constexpr std::int32_t MAX_CHANGES = MAX_DISKS * (1 + DIRECTORY_ENTRIES);
+    // Every data and title sector of 64 full disks, twice over; a run that
+    // needs more (only a crafted image can) is refused.
+    static constexpr std::int32_t MAX_WRITES = 1 << 17;
+
+    // Forgets every change and write, for a new run.
+    void clear() {
+        changes = 0;
+        writes = 0;
+    }
+
+    std::int32_t changeCount() const { return changes; }
+    Change& change(std::int32_t index) { return changeList[index]; }
+    const Change& change(std::int32_t index) const { return changeList[index]; }
+    // A new change, or null when the list is full.
+    Change* addChange();
+
+    std::int32_t writeCount() const { return writes; }
+    const SectorWrite& write(std::int32_t index) const { return writeList[index]; }
+    // False when the list is full.
+    bool addWrite(std::int64_t offset, std::int32_t change, std::int32_t piece);
+    // How many bytes write `index` covers.
+    std::int32_t writeSize(std::int32_t index) const;
+
+    // Orders the writes by offset, for sortedWrite.
+    void sortWrites();
+    const SectorWrite& sortedWrite(std::int32_t rank) const { return writeList[order[rank]]; }
+    // The rank of the first sorted write that may overlap bytes from
+    // `offset` on (none covers more than a data sector).
+    std::int32_t firstSortedFrom(std::int64_t offset) const;
+
+    bool anyRefused() const;
+
+private:
+    Change changeList[MAX_CHANGES];
+    std::int32_t changes = 0;
+    SectorWrite writeList[MAX_WRITES];
+    std::int32_t writes = 0;
+    std::int32_t order[MAX_WRITES];
+};
+
+#endif

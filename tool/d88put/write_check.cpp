@@ -1,0 +1,220 @@
+#include "tool/d88put/write_check.h"
+
+#include <cstdio>
+
+#include "tool/disk/disk_plan.h"
+
+namespace {
+
+// Track starts already walked, so that tracks and disks that share records
+// are walked once: an open-addressed set, as large as all tracks of all
+// disks twice over.
+constexpr std::int32_t START_SLOTS = 1 << 15;
+static_assert(START_SLOTS >= 2 * MAX_DISKS * TRACK_COUNT);
+std::int64_t walkedStarts[START_SLOTS];
+
+bool firstVisit(std::int64_t start, std::int32_t& used) {
+    // A full set would never end a probe: walk again rather than loop.
+    if (used >= START_SLOTS - 1) {
+        return true;
+    }
+    std::uint64_t slot = (static_cast<std::uint64_t>(start) * 0x9E3779B97F4A7C15u) % START_SLOTS;
+    // 0 marks a free slot, so a start is kept plus one.
+    for (; walkedStarts[slot] != 0; slot = (slot + 1) % START_SLOTS) {
+        if (walkedStarts[slot] == start + 1) {
+            return false;
+        }
+    }
+    walkedStarts[slot] = start + 1;
+    ++used;
+    return true;
+}
+
+// Who holds a range of the image: an entry of a disk (by where the disk
+// starts), TTLPRG, or the disk's own boot sector and directory.
+constexpr std::int32_t SYSTEM_AREA = -2;
+
+struct Holder {
+    std::int32_t diskOffset = 0;
+    std::int32_t disk = 0;
+    std::int32_t entry = SYSTEM_AREA;
+};
+
+class Checker {
+public:
+    Checker(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
+
+    void checkOverlaps();
+    void checkHeaders();
+    void checkHolders();
+
+private:
+    // Calls `hit` for each write that overlaps [offset, offset + size).
+    template <typename Hit>
+    void forOverlaps(std::int64_t offset, std::int64_t size, Hit hit);
+    void held(const Holder& holder, const SectorLocation& location, std::int32_t size);
+    void heldRun(const Holder& holder, std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t unit,
+                 std::int32_t count, bool stepTracks);
+
+    D88Image& image;
+    PutPlan& plan;
+    friend class HolderSteps;
+};
+
+template <typename Hit>
+void Checker::forOverlaps(std::int64_t offset, std::int64_t size, Hit hit) {
+    for (std::int32_t rank = plan.firstSortedFrom(offset); rank < plan.writeCount(); ++rank) {
+        const SectorWrite& write = plan.sortedWrite(rank);
+        if (write.offset >= offset + size) {
+            return;
+        }
+        const std::int32_t index = static_cast<std::int32_t>(&write - &plan.write(0));
+        if (write.offset + plan.writeSize(index) > offset) {
+            hit(write);
+        }
+    }
+}
+
+void Checker::checkOverlaps() {
+    for (std::int32_t rank = 0; rank + 1 < plan.writeCount(); ++rank) {
+        const SectorWrite& write = plan.sortedWrite(rank);
+        const std::int32_t index = static_cast<std::int32_t>(&write - &plan.write(0));
+        const SectorWrite& next = plan.sortedWrite(rank + 1);
+        if (write.change != next.change && write.offset + plan.writeSize(index) > next.offset) {
+            Change& a = plan.change(write.change);
+            Change& b = plan.change(next.change);
+            std::snprintf(a.reasonText, sizeof a.reasonText, "cross-linked with disk %ld entry %ld",
+                          static_cast<long>(b.place.disk), static_cast<long>(b.place.entry));
+            std::snprintf(b.reasonText, sizeof b.reasonText, "cross-linked with disk %ld entry %ld",
+                          static_cast<long>(a.place.disk), static_cast<long>(a.place.entry));
+            a.refuse(a.reasonText);
+            b.refuse(b.reasonText);
+        }
+    }
+}
+
+void Checker::checkHeaders() {
+    const auto damage = [this](const SectorWrite& write) { plan.change(write.change).refuse("its place is damaged"); };
+    std::int32_t used = 0;
+    for (auto& slot : walkedStarts) {
+        slot = 0;
+    }
+    for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
+        forOverlaps(image.getDiskOffset(disk), DISK_HEADER_SIZE, damage);
+        if (!image.selectDisk(disk)) {
+            continue;
+        }
+        for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
+            const std::int32_t records = image.getRecordCount(track);
+            if (records == 0 || !firstVisit(image.getRecordOffset(track, 0), used)) {
+                continue;
+            }
+            for (std::int32_t record = 0; record < records; ++record) {
+                forOverlaps(image.getRecordOffset(track, record), SECTOR_HEADER_SIZE, damage);
+            }
+        }
+    }
+}
+
+void Checker::held(const Holder& holder, const SectorLocation& location, std::int32_t size) {
+    forOverlaps(location.dataOffset, size, [this, &holder](const SectorWrite& write) {
+        Change& change = plan.change(write.change);
+        const bool own = change.diskOffset == holder.diskOffset
+                         && (change.place.entry == holder.entry
+                             || (holder.entry == SYSTEM_AREA && write.piece == ENTRY_PLACE_PIECE));
+        if (own) {
+            return;
+        }
+        if (holder.entry == SYSTEM_AREA) {
+            change.refuse("its place is damaged");
+            return;
+        }
+        if (holder.entry == TITLE_ENTRY) {
+            std::snprintf(change.reasonText, sizeof change.reasonText, "cross-linked with disk %ld TTLPRG",
+                          static_cast<long>(holder.disk));
+        } else {
+            std::snprintf(change.reasonText, sizeof change.reasonText, "cross-linked with disk %ld entry %ld",
+                          static_cast<long>(holder.disk), static_cast<long>(holder.entry));
+        }
+        change.refuse(change.reasonText);
+    });
+}
+
+// Every sector of a run as the reader visits it, up to the first one not
+// there in full.
+void Checker::heldRun(const Holder& holder, std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t unit,
+                      std::int32_t count, bool stepTracks) {
+    DataSector at{track, r};
+    for (std::int32_t i = 0; i < count; ++i) {
+        const SectorLocation location = image.locateSector(at.track, cylinderOf(at.track), headOf(at.track),
+                                                           at.sector, n);
+        if (!location.found()) {
+            return;
+        }
+        held(holder, location, location.available < unit ? location.available : unit);
+        if (location.available < unit) {
+            return;
+        }
+        at = stepTracks ? nextDataSector(at) : DataSector{at.track, at.sector + 1};
+    }
+}
+
+// What each disk holds, step by step of its plan.
+class HolderSteps final : public DiskPlanSteps {
+public:
+    HolderSteps(Checker& checker, Holder disk) : checker(checker), disk(disk) {}
+
+    void boot(const BootPlan&) override {
+        checker.heldRun(disk, BOOT_TRACK, BOOT_FIRST_SECTOR, BOOT_SIZE_CODE, BOOT_SECTOR_SIZE, 1, false);
+    }
+    void title(const FilePlan&) override {
+        Holder title = disk;
+        title.entry = TITLE_ENTRY;
+        checker.heldRun(title, BOOT_TRACK, TITLE_FIRST_SECTOR, BOOT_SIZE_CODE, BOOT_SECTOR_SIZE,
+                        TITLE_SECTOR_COUNT, false);
+    }
+    void directory(std::int32_t) override {
+        checker.heldRun(disk, DIRECTORY_TRACK, DIRECTORY_FIRST_SECTOR, DATA_SIZE_CODE, DATA_SECTOR_SIZE,
+                        DIRECTORY_SECTOR_COUNT, true);
+    }
+    void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
+        Holder holder = disk;
+        holder.entry = index;
+        if (plan.size > 0) {
+            checker.heldRun(holder, entry.startTrack, entry.startSector, DATA_SIZE_CODE, DATA_SECTOR_SIZE,
+                            plan.size / DATA_SECTOR_SIZE, true);
+        }
+    }
+
+private:
+    Checker& checker;
+    Holder disk;
+};
+
+void Checker::checkHolders() {
+    for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
+        const std::int32_t offset = image.getDiskOffset(disk);
+        bool seen = false;
+        for (std::int32_t k = 0; k < disk && !seen; ++k) {
+            seen = image.getDiskOffset(k) == offset;
+        }
+        if (seen || !image.selectDisk(disk)) {
+            continue;
+        }
+        HolderSteps steps(*this, Holder{offset, disk, SYSTEM_AREA});
+        planDisk(image, OutputPlace(), steps, PlanReads::Places);
+    }
+}
+
+}  // namespace
+
+void checkWrites(D88Image& image, PutPlan& plan) {
+    if (plan.writeCount() == 0) {
+        return;
+    }
+    plan.sortWrites();
+    Checker checker(image, plan);
+    checker.checkOverlaps();
+    checker.checkHeaders();
+    checker.checkHolders();
+}
