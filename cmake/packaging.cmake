@@ -1,6 +1,6 @@
 # Where `cmake --install` puts things, and the release packages CPack makes:
-# a .tar.gz with bin/ and share/man/ on Linux, a .zip on Windows that unpacks
-# to the exe and its plain-text manual side by side.
+# a .tar.gz with bin/ and share/man/ and a Debian package on Linux, a .zip on
+# Windows that unpacks to the exes and their plain-text manuals side by side.
 include(GNUInstallDirs)
 
 if(WIN32)
@@ -9,9 +9,17 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
   set(D88_BIN_DESTINATION ${CMAKE_INSTALL_BINDIR})
-  set(CPACK_GENERATOR TGZ)
+  set(CPACK_GENERATOR TGZ DEB)
 endif()
 
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Takes apart D88 floppy-disk image files")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Takes apart D88 floppy-disk image files and puts changed files back")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_STRIP_FILES ON)
+
+# The Debian package holds all three programs and their manuals. The
+# programs need only the C and C++ runtimes, which every Debian has.
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "d88extract developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+set(CPACK_PACKAGE_DESCRIPTION "d88extract takes apart D88 floppy-disk image files, d88info shows \
+what they hold, and d88put writes a new image with changed files put back.")
