@@ -253,6 +253,20 @@ BenchImage realisticImage() {
     return {"realistic", "64 full disks, 128 files each", buildImage(disks)};
 }
 
+BenchImage longRunsImage() {
+    RawDisk disk;
+    disk.tracks[0] = recordsOf(bootTrack(SIGNATURE_A));
+    std::vector<Bytes> entries;
+    for (int k = 0; k < ENTRY_COUNT; ++k) {
+        entries.push_back(dirEntry(label("L", k), 2, 1, 255, 255));
+    }
+    disk.tracks[1] = recordsOf(directoryTrack(entries));
+    for (int t = 2; t <= LAST_TRACK; ++t) {
+        disk.tracks[t] = recordsOf(dataTrack(t));
+    }
+    return {"long-runs", "164 full tracks, 128 entries of 1.5 MB, catalogued 32 times", catalogued32Times(disk)};
+}
+
 BenchImage hostileImage(char which) {
     switch (which) {
     case 'a': return longRuns();

@@ -20,6 +20,10 @@
 //      records, sectors 1 to 64 last; the 128 entries take turns between
 //      the two tracks, each asking for one sector, every one another;
 //   g  the same with five tracks (2 to 6) taking turns.
+// long-runs: a disk of 164 full tracks whose 128 entries each ask for the
+//   longest run from track 2 sector 1 (1.5 MB, of which 810 sectors are
+//   there), catalogued 32 times: d88info's page on it must not copy the
+//   runs' bytes again and again.
 #ifndef BENCH_BENCH_IMAGES_H
 #define BENCH_BENCH_IMAGES_H
 
@@ -40,6 +44,8 @@ inline constexpr char LAST_HOSTILE = 'g';
 // Each hostile image in turn ('a' to LAST_HOSTILE); made one at a time, as
 // a and b are some hundred megabytes.
 BenchImage hostileImage(char which);
+
+BenchImage longRunsImage();
 
 // The bytes a run works through: the image once for every time its
 // catalogue lists a disk (each disk from its header to its size's end, at

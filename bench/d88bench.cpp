@@ -1,10 +1,13 @@
 // d88bench: times d88extract on the images of bench_images.h, each run in a
 // fresh folder, against `tar -xf` of the files it leaves for the realistic
-// image, run in turns with the tool. Prints one table row per image and
-// whether the targets hold (exit status 0) or not (1).
+// image, run in turns with the tool; d88put on the realistic image with
+// every file changed, in turns with d88extract; and d88info on the image of
+// long runs. Prints one table row per run and whether the targets hold
+// (exit status 0) or not (1).
 //
 //   d88bench [--tool PATH] [--work DIR] [--runs N] [--hostile-runs N] [--hostile LETTERS]
 //
+// PATH is d88extract; d88info and d88put are taken from its folder.
 // LETTERS (default all) picks hostile images by letter, such as "fg".
 // DIR (default /dev/shm, else the temporary folder) receives the images,
 // the archive and the run folders; all are removed at the end.
@@ -28,6 +31,11 @@ namespace {
 
 constexpr double MAX_TAR_RATIO = 1.5;
 constexpr double MAX_HOSTILE_RATIO = 3.0;
+constexpr double MAX_PUT_RATIO = 2.0;
+// d88info's page of the long runs, against d88extract's run on the
+// realistic image: it took a hundred times as long when the page copied the
+// runs' bytes.
+constexpr double MAX_INFO_RATIO = 3.0;
 constexpr long MAX_RSS_KB = 8 * 1024;
 
 struct Options {
@@ -111,6 +119,10 @@ Options parse(int argc, char** argv) {
     return options;
 }
 
+std::string besideTool(const Options& options, const char* program) {
+    return (fs::path(options.tool).parent_path() / program).string();
+}
+
 // Runs `args` in a new empty folder, which is removed afterwards.
 ChildStats runFresh(const std::vector<std::string>& args, const fs::path& work, const std::string& expectOk) {
     const fs::path folder = work / "run";
@@ -189,6 +201,54 @@ std::pair<Result, Result> realisticAndTar(const Options& options, const fs::path
     return {tool, baseline};
 }
 
+// d88put on the realistic image with every file changed (its first byte),
+// in turns with d88extract on the same image.
+std::pair<Result, Result> putAndExtract(const Options& options, const fs::path& work) {
+    BenchImage image = realisticImage();
+    const fs::path imagePath = work / "realistic.d88";
+    writeFile(imagePath, image.bytes);
+    const fs::path files = work / "files";
+    fs::create_directory(files);
+    if (runChild({options.tool, imagePath.string()}, files.string()).status != 0) {
+        throw std::runtime_error("d88extract failed on the realistic image");
+    }
+    std::size_t changed = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(files)) {
+        Bytes bytes = readFile(entry.path());
+        bytes[0] ^= 0xFF;
+        writeFile(entry.path(), bytes);
+        ++changed;
+    }
+    Result put{"d88put", "realistic, all " + std::to_string(changed) + " files changed", image.bytes.size(),
+               workBytes(image.bytes), {}};
+    Result extract{"d88extract", "realistic, for d88put", image.bytes.size(), workBytes(image.bytes), {}};
+    image.bytes.clear();
+    image.bytes.shrink_to_fit();
+    const std::string putTool = besideTool(options, "d88put");
+    for (int i = 0; i < options.runs; ++i) {
+        put.runs.push_back(
+            runFresh({putTool, "-C", files.string(), "-o", "new.d88", imagePath.string()}, work, "d88put"));
+        extract.runs.push_back(runFresh({options.tool, imagePath.string()}, work, "d88extract"));
+    }
+    fs::remove_all(files);
+    fs::remove(imagePath);
+    return {put, extract};
+}
+
+// d88info's page of the image of long runs.
+Result infoOnLongRuns(const Options& options, const fs::path& work) {
+    BenchImage image = longRunsImage();
+    const fs::path imagePath = work / (image.name + ".d88");
+    writeFile(imagePath, image.bytes);
+    Result result{"d88info", image.description, image.bytes.size(), workBytes(image.bytes), {}};
+    const std::string info = besideTool(options, "d88info");
+    for (int i = 0; i < options.hostileRuns; ++i) {
+        result.runs.push_back(runFresh({info, imagePath.string()}, work, "d88info on " + image.name));
+    }
+    fs::remove(imagePath);
+    return result;
+}
+
 Result hostile(char which, const Options& options, const fs::path& work) {
     BenchImage image = hostileImage(which);
     const fs::path imagePath = work / (image.name + ".d88");
@@ -236,6 +296,15 @@ int main(int argc, char** argv) {
             targetsHold = targetsHold && ratio <= MAX_HOSTILE_RATIO && result.peakRssKb() < MAX_RSS_KB;
             hostiles.push_back(result);
         }
+        const auto [put, extract] = putAndExtract(options, work);
+        const double putRatio = put.median().seconds / extract.median().seconds;
+        printRow(extract, 1.0, "");
+        printRow(put, putRatio, "x extract");
+        targetsHold = targetsHold && putRatio <= MAX_PUT_RATIO && put.peakRssKb() < MAX_RSS_KB;
+        const Result info = infoOnLongRuns(options, work);
+        const double infoRatio = info.median().seconds / realistic.median().seconds;
+        printRow(info, infoRatio, "x realistic");
+        targetsHold = targetsHold && infoRatio <= MAX_INFO_RATIO && info.peakRssKb() < MAX_RSS_KB;
         fs::remove_all(work);
 
         std::printf("\nimages:\n");
@@ -243,8 +312,12 @@ int main(int argc, char** argv) {
         for (const Result& r : hostiles) {
             std::printf("  %-10s %s\n", r.name.c_str(), r.description.c_str());
         }
-        std::printf("\ntargets (realistic <= %.1fx tar, hostile <= %.0fx realistic per byte of work, RSS < 8 MB): %s\n",
-                    MAX_TAR_RATIO, MAX_HOSTILE_RATIO, targetsHold ? "hold" : "MISSED");
+        for (const Result* r : {&put, &info}) {
+            std::printf("  %-10s %s\n", r->name.c_str(), r->description.c_str());
+        }
+        std::printf("\ntargets (realistic <= %.1fx tar, hostile <= %.0fx realistic per byte of work, "
+                    "d88put <= %.0fx d88extract, d88info <= %.0fx realistic's time, RSS < 8 MB): %s\n",
+                    MAX_TAR_RATIO, MAX_HOSTILE_RATIO, MAX_PUT_RATIO, MAX_INFO_RATIO, targetsHold ? "hold" : "MISSED");
         return targetsHold ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "d88bench: %s\n", e.what());

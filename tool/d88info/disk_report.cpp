@@ -174,9 +174,9 @@ bool printNote(D88Image& image, const LaterWrites& laterWrites, const char* lead
     return true;
 }
 
-// The selected disk's free sectors and the longest run of them.
-void printRoom(D88Image& image, Console& console) {
-    sectorMap.build(image);
+// The selected disk's free sectors and the longest run of them, once its
+// entries are noted in the map.
+void printRoom(Console& console) {
     const std::int32_t count = sectorMap.freeCount();
     std::printf("  free: %ld sector%s", static_cast<long>(count), count == 1 ? "" : "s");
     if (count > 0) {
@@ -199,6 +199,7 @@ public:
         std::fputs(": \"", stdout);
         putText(run.console, stdout, image.getDiskName());
         std::fputs("\"\n", stdout);
+        sectorMap.start(image);
         std::printf("  at 0x%08lx, size 0x%08lx (%ld bytes), media 0x%02lx (%s), %s\n",
                     hex32(image.getDiskOffset(disk)), hex32(image.getDiskSize()),
                     static_cast<long>(image.getDiskSize()), hex32(image.getMediaType()),
@@ -222,6 +223,7 @@ public:
         if (index == 0) {
             std::printf("    written       entry, as d88extract lists it\n");
         }
+        sectorMap.note(entry, index, plan);
         std::printf("    %-12s  ", markOf(plan).text);
         printListingLine(run.console, stdout, entry);
         // Under the entry's name: the listing line is d88extract's own.
@@ -249,5 +251,5 @@ void printDiskReport(D88Image& image, std::int32_t index, Run& run, const LaterW
     run.output.enterDisk(index);
     Page page(image, index, run, laterWrites);
     planDisk(image, run.output, page, PlanReads::Places);
-    printRoom(image, run.console);
+    printRoom(run.console);
 }

@@ -16,15 +16,26 @@ constexpr std::int32_t COMPARE_BLOCK = 64 * 1024;
 std::uint8_t fileBlock[COMPARE_BLOCK];
 std::uint8_t otherBlock[COMPARE_BLOCK];
 
-// Whether the next `size` bytes of `file` are `bytes`; false with `error`
-// set when reading failed.
-bool holdsBytes(std::FILE* file, const std::uint8_t* bytes, std::int64_t size, int& error) {
-    for (std::int64_t done = 0; done < size;) {
+// Reads exactly `count` bytes of `file` into `block`; false with `error`
+// set when they do not come. Unbuffered, as blocks are large: a small file
+// takes one read.
+bool readExactly(std::FILE* file, std::uint8_t* block, std::int32_t count, int& error) {
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    errno = 0;
+    if (readBytes(file, block, count) == count) {
+        return true;
+    }
+    error = errno != 0 ? errno : EIO;
+    return false;
+}
+
+// Whether the `length` bytes of `file` are `bytes`; false with `error` set
+// when reading failed.
+bool holdsBytes(std::FILE* file, std::int64_t length, const std::uint8_t* bytes, int& error) {
+    for (std::int64_t done = 0; done < length;) {
         const std::int32_t want =
-            size - done < COMPARE_BLOCK ? static_cast<std::int32_t>(size - done) : COMPARE_BLOCK;
-        errno = 0;
-        if (readBytes(file, fileBlock, want) != want) {
-            error = errno != 0 ? errno : EIO;
+            length - done < COMPARE_BLOCK ? static_cast<std::int32_t>(length - done) : COMPARE_BLOCK;
+        if (!readExactly(file, fileBlock, want, error)) {
             return false;
         }
         if (std::memcmp(fileBlock, bytes + done, static_cast<std::size_t>(want)) != 0) {
@@ -35,17 +46,12 @@ bool holdsBytes(std::FILE* file, const std::uint8_t* bytes, std::int64_t size, i
     return true;
 }
 
-// Whether two open files of `size` bytes hold the same bytes.
-bool sameFiles(std::FILE* a, std::FILE* b, std::int64_t size, int& error) {
-    for (std::int64_t done = 0; done < size;) {
+// Whether two files of `length` bytes hold the same bytes.
+bool sameFiles(std::FILE* a, std::FILE* b, std::int64_t length, int& error) {
+    for (std::int64_t done = 0; done < length;) {
         const std::int32_t want =
-            size - done < COMPARE_BLOCK ? static_cast<std::int32_t>(size - done) : COMPARE_BLOCK;
-        errno = 0;
-        if (readBytes(b, otherBlock, want) != want) {
-            error = errno != 0 ? errno : EIO;
-            return false;
-        }
-        if (!holdsBytes(a, otherBlock, want, error)) {
+            length - done < COMPARE_BLOCK ? static_cast<std::int32_t>(length - done) : COMPARE_BLOCK;
+        if (!readExactly(b, otherBlock, want, error) || !holdsBytes(a, want, otherBlock, error)) {
             return false;
         }
         done += want;
@@ -53,17 +59,18 @@ bool sameFiles(std::FILE* a, std::FILE* b, std::int64_t size, int& error) {
     return true;
 }
 
-// The length of an open file, which is left at its start.
-std::int64_t lengthOf(std::FILE* file) {
-    const std::int64_t length = fileLength(file);
-    return seekFromStart(file, 0) ? length : -1;
-}
-
 class ChangeFinder final : public DiskPlanSteps {
 public:
-    ChangeFinder(Run& run, const LaterWrites& laterWrites, PutPlan& plan, std::int32_t disk,
-                 std::int32_t diskOffset)
-        : run(run), laterWrites(laterWrites), plan(plan), disk(disk), diskOffset(diskOffset) {}
+    // `listedBefore`: an earlier disk of the catalogue starts where this one
+    // does, so its changes may be copies of this one's.
+    ChangeFinder(Run& run, LaterWrites& laterWrites, PutPlan& plan, std::int32_t disk, std::int32_t diskOffset,
+                 bool listedBefore)
+        : run(run),
+          laterWrites(laterWrites),
+          plan(plan),
+          disk(disk),
+          diskOffset(diskOffset),
+          listedBefore(listedBefore) {}
 
     void boot(const BootPlan&) override {}
     void title(const FilePlan& file) override { consider(file, TITLE_ENTRY, DirEntry{}); }
@@ -74,14 +81,15 @@ public:
 
 private:
     void consider(const FilePlan& file, std::int32_t index, const DirEntry& entry);
-    bool sameAsEarlierCopy(Change& earlier, const char* name, std::int64_t length);
+    bool sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length);
     void failFile(const char* name, int error);
 
     Run& run;
-    const LaterWrites& laterWrites;
+    LaterWrites& laterWrites;
     PutPlan& plan;
     std::int32_t disk;
     std::int32_t diskOffset;
+    bool listedBefore;
 };
 
 void ChangeFinder::failFile(const char* name, int error) {
@@ -92,34 +100,34 @@ void ChangeFinder::failFile(const char* name, int error) {
 }
 
 void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirEntry& entry) {
-    // d88extract makes no file of such a name, whether or not its run can
-    // be read.
-    if (file.name[0] == '\0' || refusedNameReason(file.name, HOST_NAME_RULES) != nullptr
-        || run.output.isImage(file.name)) {
+    const WritePlace place{disk, index};
+    laterWrites.note(file, place);
+    // d88extract makes no file of such a name. The plan says so of a file
+    // whose run can be read; for the others the name is asked here.
+    if (file.outcome == FileOutcome::EmptyName || file.outcome == FileOutcome::RefusedName) {
         return;
     }
-    // The file belongs to the write whose bytes d88extract leaves in it.
-    const WritePlace place{disk, index};
-    WritePlace later;
-    if (writesFile(file) ? laterWrites.find(file.name, place, later) : laterWrites.any(file.name, disk)) {
+    if (!writesFile(file) && (file.name[0] == '\0' || refusedNameReason(file.name, HOST_NAME_RULES) != nullptr)) {
         return;
     }
     errno = 0;
-    std::FILE* in = run.output.openExisting(file.name);
+    std::int64_t length = 0;
+    FileIdentity identity;
+    std::FILE* in = run.output.openExisting(file.name, length, identity);
     if (in == nullptr) {
         if (errno != ENOENT) {
             failFile(file.name, errno);
         }
         return;
     }
-    const std::int64_t length = lengthOf(in);
-    int error = 0;
-    bool same = false;
-    if (length < 0) {
-        error = errno != 0 ? errno : EIO;
-    } else if (writesFile(file) && length == file.size) {
-        same = holdsBytes(in, transferBuffer, length, error);
+    // d88extract refuses to write a name that is the image.
+    if (run.output.isImage(identity)) {
+        std::fclose(in);
+        return;
     }
+    int error = 0;
+    // A file d88extract writes no bytes for cannot be as it wrote it.
+    const bool same = writesFile(file) && length == file.size && holdsBytes(in, length, transferBuffer, error);
     std::fclose(in);
     if (error != 0) {
         failFile(file.name, error);
@@ -130,11 +138,11 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     }
     // A disk listed again at the same place is the same disk: its file in
     // another folder is a copy of the same entry's.
-    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+    for (std::int32_t i = 0; listedBefore && i < plan.changeCount(); ++i) {
         Change& earlier = plan.change(i);
         if (earlier.diskOffset == diskOffset && earlier.place.entry == index && earlier.place.disk != disk) {
             if (!sameAsEarlierCopy(earlier, file.name, length)) {
-                earlier.refuse("its copies differ");
+                earlier.refuse(Refusal::CopiesDiffer);
             }
             return;
         }
@@ -152,16 +160,20 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     change->runSize = file.size;
 }
 
-bool ChangeFinder::sameAsEarlierCopy(Change& earlier, const char* name, std::int64_t length) {
+bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length) {
     if (earlier.length != length) {
         return false;
     }
     OutputPlace earlierPlace = run.output;
     earlierPlace.enterDisk(earlier.place.disk);
-    std::FILE* a = run.output.openExisting(name);
-    std::FILE* b = earlierPlace.openExisting(earlier.name);
+    std::int64_t lengthA = 0;
+    std::int64_t lengthB = 0;
+    FileIdentity identity;
+    std::FILE* a = run.output.openExisting(name, lengthA, identity);
+    std::FILE* b = earlierPlace.openExisting(earlier.name, lengthB, identity);
     int error = 0;
-    const bool same = a != nullptr && b != nullptr && sameFiles(a, b, length, error);
+    const bool same = a != nullptr && b != nullptr && lengthA == length && lengthB == length
+                      && sameFiles(a, b, length, error);
     if (a != nullptr) {
         std::fclose(a);
     }
@@ -173,12 +185,33 @@ bool ChangeFinder::sameAsEarlierCopy(Change& earlier, const char* name, std::int
 
 }  // namespace
 
-void findChangedFiles(D88Image& image, Run& run, const LaterWrites& laterWrites, PutPlan& plan) {
+void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPlan& plan) {
+    laterWrites.start(run.output.getSettings());
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);
-        ChangeFinder finder(run, laterWrites, plan, disk, image.getDiskOffset(disk));
-        planDisk(image, run.output, finder);
+        bool listedBefore = false;
+        for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
+            listedBefore = image.getDiskOffset(k) == image.getDiskOffset(disk);
+        }
+        ChangeFinder finder(run, laterWrites, plan, disk, image.getDiskOffset(disk), listedBefore);
+        // The plan would ask of every name whether it is the image, one
+        // look-up of the file system each; the identity of each file
+        // opened tells the same. A name that is the image is one file, so
+        // all its writes in a folder are refused alike and which of them
+        // is the last does not matter.
+        OutputPlace planned(run.output.getSettings(), FileIdentity{});
+        planned.enterDisk(disk);
+        planDisk(image, planned, finder);
     }
+    laterWrites.finish();
+    // A file belongs to the write whose bytes d88extract leaves in it; a
+    // file no entry writes, to the entry that names it.
+    plan.keepChanges([&laterWrites](const Change& change) {
+        WritePlace later;
+        return writesFile(change.outcome)
+                   ? !laterWrites.find(change.name, change.place, later)
+                   : !laterWrites.any(change.name, change.place.disk);
+    });
 }

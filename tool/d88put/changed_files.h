@@ -8,12 +8,14 @@
 #include "tool/d88put/put_plan.h"
 #include "tool/disk/later_writes.h"
 
-// Plans every disk of the open image as d88extract does and compares each
-// file it writes (the last write of a name wins, as in d88extract's run)
-// with the file in the run's output place; each one that differs becomes a
-// change in `plan`. A file the plan writes no bytes for (its run cannot be
-// read) that is there all the same is a change too. A file that cannot be
-// read is reported and fails the run; a missing one is left as it is.
-void findChangedFiles(D88Image& image, Run& run, const LaterWrites& laterWrites, PutPlan& plan);
+// Plans every disk of the open image as d88extract does, remembering its
+// writes in `laterWrites`, and compares each file it writes with the file in
+// the run's output place. A file that differs is a change in `plan` when
+// it belongs to the write (the last one of its name, as in d88extract's
+// run); a file of a name the plan writes no bytes for (its run cannot be
+// read) that is there all the same is a change too, unless another entry's
+// write made it. A file that cannot be read is reported and fails the run;
+// a missing one is left as it is.
+void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPlan& plan);
 
 #endif

@@ -15,6 +15,10 @@ namespace {
 constexpr std::int32_t COPY_BLOCK = 64 * 1024;
 std::uint8_t block[COPY_BLOCK];
 
+// Each changed file is read a block at a time: its pieces mostly come one
+// after another, and a whole small file then takes one read.
+std::uint8_t sourceBlock[COPY_BLOCK];
+
 // The longest path of the temporary file: the new image's and a suffix.
 constexpr std::size_t TEMP_PATH_SIZE = 4096 + 64;
 char tempPath[TEMP_PATH_SIZE];
@@ -41,14 +45,37 @@ public:
 private:
     bool openChange(std::int32_t change);
     void closeFile();
+    // Reads the block of `from` from `at` into sourceBlock: its length, or
+    // -1 with `error` set (0 when the file ended early).
+    std::int32_t readBlock(std::FILE* from, std::int64_t at, int& error);
     const std::uint8_t* fail(std::int32_t change, int error);
 
     Run& run;
     const PutPlan& plan;
     std::FILE* file = nullptr;
     std::int32_t openChangeIndex = -1;
+    // The bytes of `file` in sourceBlock: from `blockStart`, `blockLength`.
+    std::int64_t blockStart = 0;
+    std::int32_t blockLength = 0;
+    // Where the next read of `file` starts.
+    std::int64_t position = 0;
     std::uint8_t piece[DATA_SECTOR_SIZE];
 };
+
+std::int32_t PieceSource::readBlock(std::FILE* from, std::int64_t at, int& error) {
+    const std::int64_t rest = plan.change(openChangeIndex).length - at;
+    const std::int32_t count = rest < COPY_BLOCK ? static_cast<std::int32_t>(rest) : COPY_BLOCK;
+    errno = 0;
+    // Exactly what is left of the file: asking for more would cost a read
+    // that finds its end.
+    if ((at != position && !seekFromStart(from, at)) || readBytes(from, sourceBlock, count) != count) {
+        error = errno != 0 ? errno : 0;
+        position = -1;
+        return -1;
+    }
+    position = at + count;
+    return count;
+}
 
 void PieceSource::closeFile() {
     if (file != nullptr) {
@@ -75,17 +102,24 @@ bool PieceSource::openChange(std::int32_t index) {
     OutputPlace place = run.output;
     place.enterDisk(change.place.disk);
     errno = 0;
-    file = place.openExisting(change.name);
+    std::int64_t length = 0;
+    FileIdentity identity;
+    file = place.openExisting(change.name, length, identity);
     if (file == nullptr) {
         fail(index, errno != 0 ? errno : EIO);
         return false;
     }
     // A file that changed again since it was compared would not be what
     // the run decided on.
-    if (fileLength(file) != change.length) {
+    if (length != change.length) {
         fail(index, 0);
         return false;
     }
+    // The file is read in blocks already.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    blockStart = 0;
+    blockLength = 0;
+    position = 0;
     openChangeIndex = index;
     return true;
 }
@@ -109,10 +143,15 @@ const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
     }
     const std::int64_t left = change.length - from;
     const std::int32_t want = left < change.pieceSize() ? static_cast<std::int32_t>(left) : change.pieceSize();
-    errno = 0;
-    if (!seekFromStart(file, from) || readBytes(file, piece, want) != want) {
-        return fail(write.change, std::ferror(file) != 0 && errno != 0 ? errno : 0);
+    if (from < blockStart || from + want > blockStart + blockLength) {
+        int error = 0;
+        blockStart = from;
+        blockLength = readBlock(file, from, error);
+        if (blockLength < want) {
+            return fail(write.change, error);
+        }
     }
+    std::memcpy(piece, sourceBlock + (from - blockStart), static_cast<std::size_t>(want));
     return piece;
 }
 

@@ -1,5 +1,6 @@
 #include "tool/d88put/placement.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tool/disk/sector_map.h"
@@ -21,12 +22,24 @@ class Placer {
 public:
     Placer(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
 
+    // A disk of the image (selected) whose changes come next.
+    void enterDisk() { mapped = false; }
+
     // Everything that can be decided without moving a file; true when the
     // change waits for a move.
     bool placeWithoutMoving(std::int32_t index);
     void move(std::int32_t index);
 
 private:
+    // The map of the disk's sectors, made when a file first needs room: a
+    // file put back in place needs none (the checks of the writes find a
+    // run shared with another entry).
+    void needMap() {
+        if (!mapped) {
+            sectorMap.build(image);
+            mapped = true;
+        }
+    }
     bool crossLinked(Change& change);
     void writeRun(std::int32_t index, DataSector start, std::int32_t sectors);
     void writeTitle(std::int32_t index);
@@ -35,6 +48,7 @@ private:
 
     D88Image& image;
     PutPlan& plan;
+    bool mapped = false;
 };
 
 bool Placer::crossLinked(Change& change) {
@@ -46,9 +60,7 @@ bool Placer::crossLinked(Change& change) {
             other = sectorMap.secondHolder(at);
         }
         if (other != SectorMap::NO_ENTRY) {
-            std::snprintf(change.reasonText, sizeof change.reasonText, "cross-linked with disk %ld entry %ld",
-                          static_cast<long>(change.place.disk), static_cast<long>(other));
-            change.refuse(change.reasonText);
+            change.refuse(Refusal::CrossLinked, change.place.disk, other);
             return true;
         }
     }
@@ -56,9 +68,8 @@ bool Placer::crossLinked(Change& change) {
 }
 
 void Placer::noRoom(Change& change) {
-    std::snprintf(change.reasonText, sizeof change.reasonText, "no free run holds %ld sectors",
-                  static_cast<long>(sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE)));
-    change.refuse(change.reasonText);
+    change.refuse(Refusal::NoFreeRun, 0,
+                  sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE));
 }
 
 bool Placer::placeWithoutMoving(std::int32_t index) {
@@ -68,20 +79,17 @@ bool Placer::placeWithoutMoving(std::int32_t index) {
     }
     // Bytes d88extract could not read in full would not come back alike.
     if (change.outcome != FileOutcome::Written) {
-        change.refuse("its place is damaged");
+        change.refuse(Refusal::Damaged);
         return false;
     }
     if (change.isTitle()) {
         if (change.length > TITLE_SIZE) {
-            change.refuse("longer than 3840 bytes");
+            change.refuse(Refusal::TooLong);
             return false;
         }
         change.result = PutResult::InPlace;
         change.sectors = TITLE_SECTOR_COUNT;
         writeTitle(index);
-        return false;
-    }
-    if (crossLinked(change)) {
         return false;
     }
     const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
@@ -92,6 +100,11 @@ bool Placer::placeWithoutMoving(std::int32_t index) {
         change.result = PutResult::InPlace;
         change.sectors = runSectors;
         writeRun(index, change.start, runSectors);
+        return false;
+    }
+    // A run that moves is not written: only the map tells it is shared.
+    needMap();
+    if (crossLinked(change)) {
         return false;
     }
     // The sectors after the run, stepping as runs step.
@@ -143,7 +156,7 @@ void Placer::writeRun(std::int32_t index, DataSector start, std::int32_t sectors
         const SectorLocation location =
             image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
         if (!plan.addWrite(location.dataOffset, index, piece)) {
-            plan.change(index).refuse("more sectors change than d88put can check in one run");
+            plan.change(index).refuse(Refusal::TooManyWrites);
             return;
         }
     }
@@ -154,7 +167,7 @@ void Placer::writeTitle(std::int32_t index) {
         const SectorLocation location = image.locateSector(BOOT_TRACK, cylinderOf(BOOT_TRACK), headOf(BOOT_TRACK),
                                                            TITLE_FIRST_SECTOR + piece, BOOT_SIZE_CODE);
         if (!plan.addWrite(location.dataOffset, index, piece)) {
-            plan.change(index).refuse("more sectors change than d88put can check in one run");
+            plan.change(index).refuse(Refusal::TooManyWrites);
             return;
         }
     }
@@ -168,7 +181,7 @@ void Placer::writeEntryPlace(std::int32_t index) {
                            DIRECTORY_FIRST_SECTOR + at / DATA_SECTOR_SIZE, DATA_SIZE_CODE);
     if (!plan.addWrite(location.dataOffset + at % DATA_SECTOR_SIZE + DIR_START_TRACK_OFFSET, index,
                        ENTRY_PLACE_PIECE)) {
-        plan.change(index).refuse("more sectors change than d88put can check in one run");
+        plan.change(index).refuse(Refusal::TooManyWrites);
     }
 }
 
@@ -176,19 +189,19 @@ void Placer::writeEntryPlace(std::int32_t index) {
 
 void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
     Placer placer(image, plan);
+    // The places of the disks done: at most one for each catalogued disk.
+    std::int32_t done[MAX_DISKS];
+    std::int32_t doneCount = 0;
     for (std::int32_t first = 0; first < plan.changeCount(); ++first) {
         const std::int32_t offset = plan.change(first).diskOffset;
-        bool seen = false;
-        for (std::int32_t k = 0; k < first && !seen; ++k) {
-            seen = plan.change(k).diskOffset == offset;
-        }
-        if (seen) {
+        if (std::find(done, done + doneCount, offset) != done + doneCount || doneCount == MAX_DISKS) {
             continue;
         }
+        done[doneCount++] = offset;
         // One disk, whichever of its listings: every file that grows in
         // place first, then the ones that move, in directory order.
         (void)image.selectDisk(plan.change(first).place.disk);
-        sectorMap.build(image);
+        placer.enterDisk();
         bool moves = false;
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
             if (plan.change(i).diskOffset == offset) {
@@ -197,7 +210,7 @@ void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
                     if (relocate) {
                         moves = true;
                     } else {
-                        change.refuse("longer than its run and the sectors after it are not free");
+                        change.refuse(Refusal::NoRoomAfter);
                     }
                 }
             }

@@ -45,6 +45,31 @@ int usageError() {
     return EXIT_USAGE;
 }
 
+// "REASON" of a refusal, in `text`.
+void describeRefusal(const Change& change, char* text, std::size_t size) {
+    const long disk = change.refusalDisk;
+    const long entry = change.refusalEntry;
+    switch (change.refusal) {
+    case Refusal::NoRoomAfter:
+        std::snprintf(text, size, "longer than its run and the sectors after it are not free");
+        return;
+    case Refusal::NoFreeRun: std::snprintf(text, size, "no free run holds %ld sectors", entry); return;
+    case Refusal::Damaged: std::snprintf(text, size, "its place is damaged"); return;
+    case Refusal::CrossLinked:
+        if (entry == TITLE_ENTRY) {
+            std::snprintf(text, size, "cross-linked with disk %ld TTLPRG", disk);
+        } else {
+            std::snprintf(text, size, "cross-linked with disk %ld entry %ld", disk, entry);
+        }
+        return;
+    case Refusal::TooLong: std::snprintf(text, size, "longer than 3840 bytes"); return;
+    case Refusal::CopiesDiffer: std::snprintf(text, size, "its copies differ"); return;
+    case Refusal::TooManyWrites:
+        std::snprintf(text, size, "more sectors change than d88put can check in one run");
+        return;
+    }
+}
+
 void reportRefusals(Run& run) {
     for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
@@ -55,7 +80,9 @@ void reportRefusals(Run& run) {
         place.enterDisk(change.place.disk);
         char shown[64];
         place.shownName(change.name, shown, sizeof shown);
-        reportFileProblem(run.console, shown, "not put back: %s", change.reason);
+        char reason[80];
+        describeRefusal(change, reason, sizeof reason);
+        reportFileProblem(run.console, shown, "not put back: %s", reason);
     }
 }
 
@@ -140,7 +167,6 @@ int putMain(int argc, char** argv) {
     }
 
     plan.clear();
-    laterWrites.remember(image, run.output);
     findChangedFiles(image, run, laterWrites, plan);
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);

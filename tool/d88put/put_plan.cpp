@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
-void Change::refuse(const char* why) {
-    // The first reason found stands.
+void Change::refuse(Refusal why, std::int32_t disk, std::int32_t entry) {
     if (result != PutResult::Refused) {
         result = PutResult::Refused;
-        reason = why;
+        refusal = why;
+        refusalDisk = disk;
+        refusalEntry = entry;
     }
 }
 

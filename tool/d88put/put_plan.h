@@ -11,6 +11,18 @@
 #include "tool/disk/disk_plan.h"
 #include "tool/disk/later_writes.h"
 
+// Why a changed file is not put back.
+enum class Refusal {
+    NoRoomAfter,    // longer than its run, the sectors after it not free
+    NoFreeRun,      // with --relocate, no free run holds `refusalCount` sectors
+    Damaged,        // its run cannot be read in full, or its bytes would
+                    // cover a header
+    CrossLinked,    // with entry `refusalEntry` (or TTLPRG) of disk `refusalDisk`
+    TooLong,        // TTLPRG of more than 3840 bytes
+    CopiesDiffer,   // a disk listed twice, its copies changed differently
+    TooManyWrites,  // more sectors change than a run can check
+};
+
 enum class PutResult {
     Pending,  // not placed yet
     InPlace,  // in the sectors of its run, zeros after it
@@ -36,9 +48,10 @@ struct Change {
     std::int32_t runSize = 0;
 
     PutResult result = PutResult::Pending;
-    // Why it is refused: a fixed reason, or the text in `reasonText`.
-    const char* reason = nullptr;
-    char reasonText[64] = {};
+    Refusal refusal = Refusal::Damaged;
+    std::int32_t refusalDisk = 0;
+    // An entry index, TITLE_ENTRY, or for NoFreeRun a count of sectors.
+    std::int32_t refusalEntry = 0;
     // Where the file lies once put back (entries), and in how many sectors.
     DataSector start;
     DataSector end;
@@ -48,7 +61,8 @@ struct Change {
     // The bytes of one of its pieces: a boot track sector for TTLPRG, a data
     // sector for an entry.
     std::int32_t pieceSize() const { return isTitle() ? BOOT_SECTOR_SIZE : DATA_SECTOR_SIZE; }
-    void refuse(const char* why);
+    // The first reason found stands.
+    void refuse(Refusal why, std::int32_t disk = 0, std::int32_t entry = 0);
 };
 
 // The piece of a write that is no file bytes but the entry's four place
@@ -99,6 +113,18 @@ public:
     std::int32_t firstSortedFrom(std::int64_t offset) const;
 
     bool anyRefused() const;
+
+    // Drops the changes `keep` says no to, before any write is added.
+    template <typename Keep>
+    void keepChanges(Keep keep) {
+        std::int32_t kept = 0;
+        for (std::int32_t i = 0; i < changes; ++i) {
+            if (keep(changeList[i])) {
+                changeList[kept++] = changeList[i];
+            }
+        }
+        changes = kept;
+    }
 
 private:
     Change changeList[MAX_CHANGES];

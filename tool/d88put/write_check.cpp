@@ -45,8 +45,9 @@ public:
     Checker(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
 
     void checkOverlaps();
-    void checkHeaders();
-    void checkHolders();
+    // Each disk's header, the record headers of every track's walk, and
+    // what each disk's boot sector, TTLPRG, directory and entries hold.
+    void checkDisks();
 
 private:
     // Calls `hit` for each write that overlaps [offset, offset + size).
@@ -55,6 +56,7 @@ private:
     void held(const Holder& holder, const SectorLocation& location, std::int32_t size);
     void heldRun(const Holder& holder, std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t unit,
                  std::int32_t count, bool stepTracks);
+    void lookUpLayout(std::int32_t track);
 
     D88Image& image;
     PutPlan& plan;
@@ -83,36 +85,20 @@ void Checker::checkOverlaps() {
         if (write.change != next.change && write.offset + plan.writeSize(index) > next.offset) {
             Change& a = plan.change(write.change);
             Change& b = plan.change(next.change);
-            std::snprintf(a.reasonText, sizeof a.reasonText, "cross-linked with disk %ld entry %ld",
-                          static_cast<long>(b.place.disk), static_cast<long>(b.place.entry));
-            std::snprintf(b.reasonText, sizeof b.reasonText, "cross-linked with disk %ld entry %ld",
-                          static_cast<long>(a.place.disk), static_cast<long>(a.place.entry));
-            a.refuse(a.reasonText);
-            b.refuse(b.reasonText);
+            a.refuse(Refusal::CrossLinked, b.place.disk, b.place.entry);
+            b.refuse(Refusal::CrossLinked, a.place.disk, a.place.entry);
         }
     }
 }
 
-void Checker::checkHeaders() {
-    const auto damage = [this](const SectorWrite& write) { plan.change(write.change).refuse("its place is damaged"); };
-    std::int32_t used = 0;
-    for (auto& slot : walkedStarts) {
-        slot = 0;
-    }
-    for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
-        forOverlaps(image.getDiskOffset(disk), DISK_HEADER_SIZE, damage);
-        if (!image.selectDisk(disk)) {
-            continue;
-        }
-        for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
-            const std::int32_t records = image.getRecordCount(track);
-            if (records == 0 || !firstVisit(image.getRecordOffset(track, 0), used)) {
-                continue;
-            }
-            for (std::int32_t record = 0; record < records; ++record) {
-                forOverlaps(image.getRecordOffset(track, record), SECTOR_HEADER_SIZE, damage);
-            }
-        }
+// Looks up the sectors this system's disks hold on `track` while its walk
+// is at hand: the plan of the disk that follows asks for them, and would
+// otherwise walk the track again.
+void Checker::lookUpLayout(std::int32_t track) {
+    const bool boot = track == BOOT_TRACK;
+    const std::int32_t last = boot ? BOOT_LAST_SECTOR : DATA_LAST_SECTOR;
+    for (std::int32_t r = boot ? BOOT_FIRST_SECTOR : DATA_FIRST_SECTOR; r <= last; ++r) {
+        (void)image.locateSector(track, cylinderOf(track), headOf(track), r, boot ? BOOT_SIZE_CODE : DATA_SIZE_CODE);
     }
 }
 
@@ -126,17 +112,10 @@ void Checker::held(const Holder& holder, const SectorLocation& location, std::in
             return;
         }
         if (holder.entry == SYSTEM_AREA) {
-            change.refuse("its place is damaged");
-            return;
-        }
-        if (holder.entry == TITLE_ENTRY) {
-            std::snprintf(change.reasonText, sizeof change.reasonText, "cross-linked with disk %ld TTLPRG",
-                          static_cast<long>(holder.disk));
+            change.refuse(Refusal::Damaged);
         } else {
-            std::snprintf(change.reasonText, sizeof change.reasonText, "cross-linked with disk %ld entry %ld",
-                          static_cast<long>(holder.disk), static_cast<long>(holder.entry));
+            change.refuse(Refusal::CrossLinked, holder.disk, holder.entry);
         }
-        change.refuse(change.reasonText);
     });
 }
 
@@ -191,18 +170,38 @@ private:
     Holder disk;
 };
 
-void Checker::checkHolders() {
+void Checker::checkDisks() {
+    const auto damage = [this](const SectorWrite& write) { plan.change(write.change).refuse(Refusal::Damaged); };
+    std::int32_t used = 0;
+    for (auto& slot : walkedStarts) {
+        slot = 0;
+    }
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
         const std::int32_t offset = image.getDiskOffset(disk);
-        bool seen = false;
-        for (std::int32_t k = 0; k < disk && !seen; ++k) {
-            seen = image.getDiskOffset(k) == offset;
-        }
-        if (seen || !image.selectDisk(disk)) {
+        forOverlaps(offset, DISK_HEADER_SIZE, damage);
+        if (!image.selectDisk(disk)) {
             continue;
         }
-        HolderSteps steps(*this, Holder{offset, disk, SYSTEM_AREA});
-        planDisk(image, OutputPlace(), steps, PlanReads::Places);
+        // A disk listed again at the same place holds what it held.
+        bool listedBefore = false;
+        for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
+            listedBefore = image.getDiskOffset(k) == offset;
+        }
+        for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
+            const std::int32_t records = image.getRecordCount(track);
+            if (records > 0 && firstVisit(image.getRecordOffset(track, 0), used)) {
+                for (std::int32_t record = 0; record < records; ++record) {
+                    forOverlaps(image.getRecordOffset(track, record), SECTOR_HEADER_SIZE, damage);
+                }
+            }
+            if (records > 0 && !listedBefore) {
+                lookUpLayout(track);
+            }
+        }
+        if (!listedBefore) {
+            HolderSteps steps(*this, Holder{offset, disk, SYSTEM_AREA});
+            planDisk(image, OutputPlace(), steps, PlanReads::Places);
+        }
     }
 }
 
@@ -215,6 +214,5 @@ void checkWrites(D88Image& image, PutPlan& plan) {
     plan.sortWrites();
     Checker checker(image, plan);
     checker.checkOverlaps();
-    checker.checkHeaders();
-    checker.checkHolders();
+    checker.checkDisks();
 }

@@ -46,13 +46,12 @@ FilePlan planFile(D88Image& image, const OutputPlace& output, PlanReads reads, c
     } else {
         got = image.locateSectors(track, cylinderOf(track), headOf(track), r, n, size);
     }
+    plan.stop = image.getLastRunStop();
+    plan.arrived = image.getLastRunLength();
     if (got == 0) {
         plan.outcome = FileOutcome::NothingRead;
-        plan.stop = image.getLastRunStop();
-        plan.arrived = image.getLastRunLength();
         return plan;
     }
-    plan.arrived = got < size ? image.getLastRunLength() : size;
     if (name[0] == '\0') {
         plan.outcome = FileOutcome::EmptyName;
         return plan;

@@ -49,13 +49,23 @@ struct FilePlan {
     // included: the count d88extract reports for a short file.
     std::int32_t arrived = 0;
     const char* refusal = nullptr;
-    // Where the read stopped, for NothingRead.
+    // Where the run stopped short (track -1 when it did not).
     RunStop stop;
 };
 
-inline bool writesFile(const FilePlan& plan) {
-    return plan.outcome == FileOutcome::Written || plan.outcome == FileOutcome::WrittenShort;
+// How many sectors of its run the reader visits for a file: the whole ones
+// that arrived, and the one it stopped at when that was found but short.
+inline std::int32_t visitedSectors(const FilePlan& plan, std::int32_t sectorSize) {
+    if (plan.size <= 0) {
+        return 0;
+    }
+    return plan.arrived / sectorSize + (plan.stop.track >= 0 && plan.stop.found ? 1 : 0);
 }
+
+inline bool writesFile(FileOutcome outcome) {
+    return outcome == FileOutcome::Written || outcome == FileOutcome::WrittenShort;
+}
+inline bool writesFile(const FilePlan& plan) { return writesFile(plan.outcome); }
 
 // What planning reads of each file's run: its bytes, into transferBuffer,
 // or only where its sectors lie (for a program that needs no bytes: reading

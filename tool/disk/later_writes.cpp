@@ -1,5 +1,6 @@
 #include "tool/disk/later_writes.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tool/host/file_system.h"
@@ -13,34 +14,62 @@ bool before(const WritePlace& a, const WritePlace& b) {
 }  // namespace
 
 void LaterWrites::remember(D88Image& image, OutputPlace output) {
-    count = 0;
-    diskFolders = output.getSettings().diskFolders;
-    utf8Names = output.getSettings().utf8Names;
+    start(output.getSettings());
     for (disk = 0; disk < image.getDiskCount(); ++disk) {
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         output.enterDisk(disk);
         planDisk(image, output, *this, PlanReads::Places);
     }
+    finish();
 }
 
-void LaterWrites::title(const FilePlan& plan) { note(plan, TITLE_ENTRY); }
+void LaterWrites::start(const OutputSettings& settings) {
+    count = 0;
+    diskFolders = settings.diskFolders;
+    utf8Names = settings.utf8Names;
+}
 
-void LaterWrites::entry(std::int32_t index, const DirEntry&, const FilePlan& plan) { note(plan, index); }
+void LaterWrites::finish() {
+    // Every file of a run may be asked about: a search through all writes
+    // for each would take the square of their number.
+    for (std::int32_t k = 0; k < count; ++k) {
+        order[k] = k;
+    }
+    std::sort(order, order + count, [this](std::int32_t a, std::int32_t b) {
+        return writes[a].hash != writes[b].hash ? writes[a].hash < writes[b].hash : a < b;
+    });
+}
 
-void LaterWrites::note(const FilePlan& plan, std::int32_t entry) {
+std::int32_t LaterWrites::firstOf(std::uint32_t hash) const {
+    return static_cast<std::int32_t>(
+        std::lower_bound(order, order + count, hash,
+                         [this](std::int32_t index, std::uint32_t value) { return writes[index].hash < value; })
+        - order);
+}
+
+void LaterWrites::title(const FilePlan& plan) { note(plan, WritePlace{disk, TITLE_ENTRY}); }
+
+void LaterWrites::entry(std::int32_t index, const DirEntry&, const FilePlan& plan) {
+    note(plan, WritePlace{disk, index});
+}
+
+void LaterWrites::note(const FilePlan& plan, WritePlace place) {
     if (!writesFile(plan) || count == MAX_WRITES) {
         return;
     }
     Write& write = writes[count++];
     std::strncpy(write.name, plan.name, DIR_NAME_SIZE);
     write.name[DIR_NAME_SIZE] = '\0';
-    write.place = WritePlace{disk, entry};
+    write.place = place;
+    write.hash = outputNameHash(write.name, utf8Names);
 }
 
 bool LaterWrites::find(const char* name, WritePlace place, WritePlace& later) const {
-    for (std::int32_t k = 0; k < count; ++k) {
-        const Write& write = writes[k];
+    const std::uint32_t hash = outputNameHash(name, utf8Names);
+    // A bucket holds its writes in the order of the run.
+    for (std::int32_t rank = firstOf(hash); rank < count && writes[order[rank]].hash == hash; ++rank) {
+        const Write& write = writes[order[rank]];
         if (diskFolders && write.place.disk != place.disk) {
             continue;
         }
@@ -53,8 +82,9 @@ bool LaterWrites::find(const char* name, WritePlace place, WritePlace& later) co
 }
 
 bool LaterWrites::any(const char* name, std::int32_t disk) const {
-    for (std::int32_t k = 0; k < count; ++k) {
-        const Write& write = writes[k];
+    const std::uint32_t hash = outputNameHash(name, utf8Names);
+    for (std::int32_t rank = firstOf(hash); rank < count && writes[order[rank]].hash == hash; ++rank) {
+        const Write& write = writes[order[rank]];
         if ((!diskFolders || write.place.disk == disk) && sameOutputName(name, write.name, utf8Names)) {
             return true;
         }

@@ -25,6 +25,12 @@ public:
     // remembers each file the plan writes.
     void remember(D88Image& image, OutputPlace output);
 
+    // The same for a caller that plans the disks itself: start, then note
+    // each file of the plan in the order of the run, then finish.
+    void start(const OutputSettings& settings);
+    void note(const FilePlan& plan, WritePlace place);
+    void finish();
+
     // The first remembered write after `place` of the file `name` in the
     // same folder; false when nothing replaces it.
     bool find(const char* name, WritePlace place, WritePlace& later) const;
@@ -39,17 +45,22 @@ private:
     void title(const FilePlan& plan) override;
     void directory(std::int32_t) override {}
     void entry(std::int32_t index, const DirEntry&, const FilePlan& plan) override;
-    void note(const FilePlan& plan, std::int32_t entry);
 
     struct Write {
         char name[DIR_NAME_SIZE + 1];
         WritePlace place;
+        // Alike names hash alike: see outputNameHash.
+        std::uint32_t hash;
     };
+    // Where the writes of `hash` start in `order`.
+    std::int32_t firstOf(std::uint32_t hash) const;
     // TTLPRG and every entry of every catalogued disk.
     static constexpr std::int32_t MAX_WRITES = MAX_DISKS * (1 + DIRECTORY_ENTRIES);
 
     Write writes[MAX_WRITES];
     std::int32_t count = 0;
+    // The writes by hash, then in the order of the run.
+    std::int32_t order[MAX_WRITES];
     std::int32_t disk = 0;
     // Each disk's files in a folder of their own: only writes of one disk
     // replace each other.

@@ -26,6 +26,11 @@ public:
     OutputPlace() = default;
     OutputPlace(const OutputSettings& settings, const FileIdentity& image) : settings(settings), image(image) {}
 
+    // Whether `identity` is the image's.
+    bool isImage(const FileIdentity& identity) const {
+        return image.known && identity.known && image.volume == identity.volume && image.index == identity.index;
+    }
+
     const OutputSettings& getSettings() const { return settings; }
 
     // The disk whose files come next, for the per-disk folders.
@@ -50,8 +55,9 @@ public:
     std::FILE* create(const char* name);
 
     // Opens the existing output file `name` of the current disk for binary
-    // reading; null with errno set (ENOENT when there is none).
-    std::FILE* openExisting(const char* name) const;
+    // reading, with its length and identity; null with errno set (ENOENT
+    // when there is none).
+    std::FILE* openExisting(const char* name, std::int64_t& length, FileIdentity& identity) const;
 
 private:
     // "diskNN" and its 0, with room to spare.

@@ -21,8 +21,14 @@ std::int32_t SectorMap::fileSectorIndex(DataSector at) {
     return (at.track - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK + (at.sector - DATA_FIRST_SECTOR);
 }
 
-void SectorMap::build(D88Image& reader) {
-    image = &reader;
+void SectorMap::build(D88Image& image) {
+    start(image);
+    // The directory's entries, whatever their names: the output place plays
+    // no part in which sectors a run visits.
+    planDisk(image, OutputPlace(), *this, PlanReads::Places);
+}
+
+void SectorMap::start(D88Image& image) {
     for (auto& track : holders) {
         for (auto& pair : track) {
             pair[0] = NO_ENTRY;
@@ -32,33 +38,20 @@ void SectorMap::build(D88Image& reader) {
     for (std::int32_t track = FIRST_FILE_TRACK; track < TRACK_COUNT; ++track) {
         for (std::int32_t sector = DATA_FIRST_SECTOR; sector <= DATA_LAST_SECTOR; ++sector) {
             const DataSector at{track, sector};
-            const SectorLocation location = locateDataSector(reader, at);
+            const SectorLocation location = locateDataSector(image, at);
             inFull[fileSectorIndex(at)] = location.found() && location.available >= DATA_SECTOR_SIZE;
             taken[fileSectorIndex(at)] = false;
         }
     }
-    // The directory's entries, whatever their names: the output place plays
-    // no part in which sectors a run visits.
-    planDisk(reader, OutputPlace(), *this, PlanReads::Places);
-    image = nullptr;
 }
 
-void SectorMap::entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) {
-    if (plan.size <= 0) {
-        return;  // a run of no sectors
-    }
-    // As the reader walks the run: it visits each sector until one is not
-    // there in full; a short one is visited too.
+void SectorMap::entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) { note(entry, index, plan); }
+
+void SectorMap::note(const DirEntry& entry, std::int32_t index, const FilePlan& plan) {
+    // The sectors the plan's run visited, one after another from the start.
     DataSector at = entryStart(entry);
-    for (std::int32_t left = plan.size / DATA_SECTOR_SIZE; left > 0; --left) {
-        const SectorLocation location = locateDataSector(*image, at);
-        if (!location.found() || !onMap(at)) {
-            return;
-        }
+    for (std::int32_t left = visitedSectors(plan, DATA_SECTOR_SIZE); left > 0 && onMap(at); --left) {
         hold(at, static_cast<std::int16_t>(index));
-        if (location.available < DATA_SECTOR_SIZE) {
-            return;
-        }
         at = nextDataSector(at);
     }
 }

@@ -27,6 +27,11 @@ public:
     // buffers and changes the reader's sector range.
     void build(D88Image& image);
 
+    // The same for a caller that plans the disk itself: start with the
+    // disk selected, then note each listed entry's step of its plan.
+    void start(D88Image& image);
+    void note(const DirEntry& entry, std::int32_t index, const FilePlan& plan);
+
     // The first and the second listed entry (by directory index) whose runs
     // visit `at`; NO_ENTRY when there are not so many.
     std::int16_t firstHolder(DataSector at) const;
@@ -61,8 +66,6 @@ private:
 
     static constexpr std::int32_t FILE_SECTORS = (TRACK_COUNT - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK;
 
-    // The reader, while the map is built.
-    D88Image* image = nullptr;
     std::int16_t holders[TRACK_COUNT][SECTOR_NUMBER_COUNT][2];
     bool inFull[FILE_SECTORS];
     bool taken[FILE_SECTORS];

@@ -74,9 +74,10 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity);
 std::FILE* createOutputFile(const OutputName& output, bool exclusive);
 
 // Opens the existing output file for binary reading, as a program that
-// puts files back reads what d88extract wrote. Null with errno set: ENOENT
-// when there is none, EISDIR for a folder of that name.
-std::FILE* openOutputFile(const OutputName& output);
+// puts files back reads what d88extract wrote, with its length and its
+// identity. Null with errno set: ENOENT when there is none, EISDIR for a
+// folder of that name.
+std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileIdentity& identity);
 
 // Whether `path` (as the command line carries it) exists and is
 // `identity`, a link to it included.
@@ -112,6 +113,10 @@ bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t
 // trailing spaces and dots are dropped, compared as the file system does,
 // ignoring case.
 bool sameOutputName(const char* a, const char* b, bool utf8);
+
+// A number that is the same for any two names sameOutputName finds alike
+// (with the same `utf8`), so that names can be sorted into buckets.
+std::uint32_t outputNameHash(const char* name, bool utf8);
 
 // Creates the folder `path` (as the command line carries it) and any of its
 // parents that are missing; true when it exists as a folder afterwards,

@@ -98,18 +98,26 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     return std::fopen(path, exclusive ? "wbx" : "wb");
 }
 
-std::FILE* openOutputFile(const OutputName& output) {
+std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileIdentity& identity) {
     char path[PATH_SIZE];
     if (!joinPath(output, path)) {
         return nullptr;
     }
     std::FILE* file = std::fopen(path, "rb");
     struct stat status;
+    if (file != nullptr && fstat(fileno(file), &status) != 0) {
+        std::fclose(file);
+        return nullptr;
+    }
     // fopen opens a folder for reading too; only its reads fail.
-    if (file != nullptr && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (file != nullptr && S_ISDIR(status.st_mode)) {
         std::fclose(file);
         errno = EISDIR;
         return nullptr;
+    }
+    if (file != nullptr) {
+        length = static_cast<std::int64_t>(status.st_size);
+        identity = identityOf(status);
     }
     return file;
 }
@@ -180,6 +188,16 @@ bool sameOutputName(const char* a, const char* b, bool utf8) {
     char utf8A[utf8BufferSize(NAME_SIZE)];
     char utf8B[utf8BufferSize(NAME_SIZE)];
     return std::strcmp(fileNameOf(a, utf8, utf8A), fileNameOf(b, utf8, utf8B)) == 0;
+}
+
+std::uint32_t outputNameHash(const char* name, bool utf8) {
+    char utf8Name[utf8BufferSize(NAME_SIZE)];
+    // FNV-1a over the file name's bytes, which decide sameness here.
+    std::uint32_t hash = 2166136261u;
+    for (const char* at = fileNameOf(name, utf8, utf8Name); *at != '\0'; ++at) {
+        hash = (hash ^ static_cast<unsigned char>(*at)) * 16777619u;
+    }
+    return hash;
 }
 
 bool makeFolders(const char* path) {

@@ -168,7 +168,7 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     return file;
 }
 
-std::FILE* openOutputFile(const OutputName& output) {
+std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileIdentity& identity) {
     const wchar_t* path = outputPath(output);
     if (path == nullptr) {
         return nullptr;
@@ -177,7 +177,17 @@ std::FILE* openOutputFile(const OutputName& output) {
         errno = EISDIR;
         return nullptr;
     }
-    return _wfopen(path, L"rb");
+    std::FILE* file = _wfopen(path, L"rb");
+    struct _stat64 status;
+    if (file != nullptr && _fstat64(_fileno(file), &status) != 0) {
+        std::fclose(file);
+        return nullptr;
+    }
+    if (file != nullptr) {
+        length = static_cast<std::int64_t>(status.st_size);
+        identity = identifyStream(file);
+    }
+    return file;
 }
 
 bool isSameFileAt(const char* path, const FileIdentity& identity) {
@@ -285,6 +295,30 @@ bool sameOutputName(const char* a, const char* b, bool) {
         --lengthB;
     }
     return CompareStringOrdinal(wideA, lengthA, wideB, lengthB, TRUE) == CSTR_EQUAL;
+}
+
+std::uint32_t outputNameHash(const char* name, bool) {
+    constexpr int NAME_UNITS = 64;
+    wchar_t wide[NAME_UNITS];
+    int length = MultiByteToWideChar(NAME_CODE_PAGE, 0, name, -1, wide, NAME_UNITS) - 1;
+    if (length < 0) {
+        length = 0;
+    }
+    while (length > 0 && (wide[length - 1] == L' ' || wide[length - 1] == L'.')) {
+        --length;
+    }
+    // The file system's own upper case, as CompareStringOrdinal ignoring
+    // case uses it: the same for names that differ only in case.
+    wchar_t upper[NAME_UNITS];
+    const int mapped =
+        length > 0 ? LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide, length, upper, NAME_UNITS,
+                                   nullptr, nullptr, 0)
+                   : 0;
+    std::uint32_t hash = 2166136261u;
+    for (int i = 0; i < mapped; ++i) {
+        hash = (hash ^ static_cast<std::uint32_t>(upper[i])) * 16777619u;
+    }
+    return hash;
 }
 
 bool makeFolders(const char* path) {
