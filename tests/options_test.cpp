@@ -13,13 +13,15 @@ namespace {
 struct Parsed {
     ParseResult result;
     CommandLine line;
+    std::vector<const char*> argv;  // what the line's NAMEs point into
 };
 
 Parsed parse(std::initializer_list<const char*> args, const OptionSet& options = EXTRACT_OPTIONS) {
-    std::vector<const char*> argv{"tool"};
-    argv.insert(argv.end(), args);
     Parsed parsed{};
-    parsed.result = parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, parsed.line);
+    parsed.argv = {"tool"};
+    parsed.argv.insert(parsed.argv.end(), args);
+    parsed.result =
+        parseCommandLine(static_cast<int>(parsed.argv.size()), parsed.argv.data(), options, parsed.line);
     return parsed;
 }
 
