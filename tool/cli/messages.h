@@ -46,7 +46,9 @@ void printVersion(const char* program);
 
 // Whether this system can convert Shift_JIS to UTF-8 at all.
 bool canConvertNames();
-// Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out.
+// Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out; in
+// UTF-8 to a terminal, without the C1 controls (U+0080 to U+009F) that a
+// terminal reading UTF-8 would act on.
 void putText(const Console& console, std::FILE* out, const char* text);
 
 // `name`, read from the image, in `out` (cut short to `size`) as it may be
@@ -58,7 +60,7 @@ void terminalSafeName(const Console& console, std::FILE* stream, const char* nam
                       std::size_t size);
 
 // One diagnostic line about output file `name`, as the output place shows
-// it: "PROGRAM: NAME: TEXT".
+// it: "PROGRAM: NAME: TEXT", the name safe for a terminal.
 void reportFileProblem(Console& console, const char* name, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))
