@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include "tests/tool_runner.h"
 
@@ -27,16 +28,12 @@ Disk bootDisk(const Bytes& signature, std::uint8_t fill = 0x40) {
 
 using Files = std::map<std::string, Bytes>;
 
-TEST(CommandLine, WrongArgumentCountPrintsUsageNamingTheProgram) {
+TEST(CommandLine, NoArgumentPrintsTheUsageLineAloneNamingTheProgram) {
     Scratch scratch;
-    const ToolResult none = scratch.run({"d88extract"});
+    const ToolResult none = scratch.run({"./bin/x88"});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err, console("Usage: " + invokedAs("d88extract") + " [d88file]\n"));
+    EXPECT_EQ(none.err, console("Usage: " + invokedAs("./bin/x88") + " [d88file]\n"));
     EXPECT_EQ(none.out, "");
-
-    const ToolResult two = scratch.run({"./bin/x88", "a.d88", "b.d88"});
-    EXPECT_EQ(two.status, 1);
-    EXPECT_EQ(two.err, console("Usage: " + invokedAs("./bin/x88") + " [d88file]\n"));
     EXPECT_TRUE(scratch.files().empty());
 }
 
@@ -255,7 +252,7 @@ TEST(ImageSafety, TheImageIsFoundInTheOutputFolderToo) {
     writeImage(scratch.work() / "out" / "disk00" / "GAME", disks);
     const ToolResult result = scratch.run({"d88extract", "-C", "out", "--disk-folders", "out/disk00/GAME"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, console("d88extract: GAME: not written: the file is the image being read\n"));
+    EXPECT_EQ(result.err, console("d88extract: disk00/GAME: not written: the file is the image being read\n"));
     EXPECT_EQ(readFile(scratch.work() / "out" / "disk00" / "GAME"), buildImage(disks));
     EXPECT_TRUE(fs::exists(scratch.work() / "out" / "disk01" / "GAME2"));
 }
@@ -275,13 +272,13 @@ TEST(ImageSafety, ALinkToTheImageIsNotFollowedIntoIt) {
     EXPECT_TRUE(fs::is_symlink(scratch.work() / "GAME"));
 }
 
-TEST(QuietFailures, AClosedPipeFailsTheRunButEveryFileIsWritten) {
+TEST(QuietFailures, AClosedPipeFailsTheRunButEveryFileIsWrittenAndD88infoSaysNothing) {
     if (toolRunsOnWindows()) {
         GTEST_SKIP() << "no SIGPIPE on Windows";
     }
     Scratch scratch;
     writeImage(scratch.image(), twoDisksListing("GAME"));
-    const ToolResult result = scratch.run({"d88extract", scratch.image().string()}, "", [] {
+    const auto closedPipe = [] {
         // As `| head` leaves it: nobody reads, and the signal is at its default.
         int ends[2];
         if (pipe(ends) != 0) {
@@ -290,10 +287,15 @@ TEST(QuietFailures, AClosedPipeFailsTheRunButEveryFileIsWritten) {
         close(ends[0]);
         dup2(ends[1], STDOUT_FILENO);
         std::signal(SIGPIPE, SIG_DFL);
-    });
+    };
+    const ToolResult result = scratch.run({"d88extract", scratch.image().string()}, "", closedPipe);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "d88extract: cannot write to standard output: Broken pipe\n");
     EXPECT_EQ(scratch.files().size(), 3u);  // TTLPRG, GAME, GAME2
+    // The reader of the page left on purpose.
+    const ToolResult info = scratch.run({"d88info", scratch.image().string()}, "", closedPipe, infoPath());
+    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(info.err, "");
 }
 
 TEST(QuietFailures, AReadErrorIsReportedNotTakenForTheEnd) {
@@ -374,10 +376,12 @@ TEST(Options, TheOneArgumentCallStaysAsItWas) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, console("d88extract 1.0.0\n"));
     for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"d88extract", "-x", "a.d88"}, {"d88extract", "-t", "-C"}, {"d88extract", "-t", "a", "b"}}) {
+         {std::vector<std::string>{"d88extract", "-x", "a.d88"}, {"d88extract", "-t", "-C"}, {"d88extract", "-kt", "a"},
+          {"d88extract", "--disk=x", "a"}, {"d88extract", "a", "-t"}}) {
         const ToolResult usage = scratch.run(wrong);
         EXPECT_EQ(usage.status, 1);
-        EXPECT_EQ(usage.err, console("Usage: " + invokedAs("d88extract") + " [d88file]\n"));
+        EXPECT_EQ(usage.err, console("Usage: " + invokedAs("d88extract") + " [d88file]\n"
+                                     "Try 'd88extract --help' for the options.\n"));
     }
 }
 
@@ -476,6 +480,170 @@ TEST(Options, Utf8NamesThatConvertAlikeKeepTheirBytes) {
 
     const ToolResult info = scratch.run({"d88info", "--utf8", scratch.image().string()}, "", {}, infoPath());
     EXPECT_EQ(info.out.find("replaced by"), std::string::npos) << info.out;
+}
+
+}  // namespace
+
+namespace {
+
+const std::string KANJI_ONE = "\x95\x5C" "1";  // 表1: the kanji's second byte is '\\' in ASCII
+
+// A boot disk with HELLO, HI*, 表1 and ｻﾝﾌﾟﾙ, then a disk with HELLO and GAME.
+std::vector<Disk> namedFiles() {
+    Disk first = bootDisk(SIGNATURE_A);
+    first.track(1, directoryTrack({dirEntry("HELLO", 2, 1, 2, 1), dirEntry("HI*", 2, 2, 2, 2),
+                                   dirEntry(KANJI_ONE, 2, 3, 2, 3), dirEntry(KANA, 2, 4, 2, 4)}))
+        .track(2, dataTrack(2));
+    Disk second;
+    second.track(1, directoryTrack({dirEntry("HELLO", 3, 1, 3, 1), dirEntry("GAME", 3, 2, 3, 2)}))
+        .track(3, dataTrack(3));
+    return {first, second};
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        lines.push_back(text.substr(at, end - at + 1));
+        at = end + 1;
+    }
+    return lines;
+}
+
+TEST(Selection, OnlyTheFilesNamedAreTakenAndANameFoundNowhereFailsTheRun) {
+    Scratch scratch;
+    writeImage(scratch.image(), namedFiles());
+    // Found, HELLO, HI*, 表1, ｻﾝﾌﾟﾙ, then HELLO and GAME of the second disk.
+    const std::vector<std::string> all = linesOf(scratch.run(withImage(scratch, {"-t"})).out);
+    const std::vector<std::string> allUtf8 = linesOf(scratch.run(withImage(scratch, {"-t", "--utf8"})).out);
+    ASSERT_EQ(all.size(), 7u);
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> names;
+        std::vector<int> taken;  // lines of the whole listing
+        std::string notFound;
+    };
+    // A name with a '*' of its own is refused on Windows: listing only.
+    for (const Case& c : std::vector<Case>{
+             {{}, {"H*"}, {1, 2, 5}, ""},
+             {{}, {"HI*"}, {2}, ""},
+             {{}, {"?1"}, {3}, ""},  // a kanji is one character
+             {{}, {storedName(KANJI_ONE)}, {3}, ""},
+             {{}, {"TTLPRG", "G*"}, {0, 6}, ""},
+             {{}, {"*"}, {0, 1, 2, 3, 4, 5, 6}, ""},
+             {{}, {"??1", "GAME"}, {6}, "??1"},
+             {{}, {"hello"}, {}, "hello"},
+             {{"--disk=1"}, {"H*", "HI*"}, {5}, "HI*"},  // found on disk 0 only
+             {{"--utf8"}, {KANA_UTF8.substr(0, 6) + "*"}, {4}, ""}}) {
+        std::vector<std::string> args = c.options;
+        args.insert(args.begin(), "-t");
+        args.push_back(scratch.image().string());
+        args.insert(args.end(), c.names.begin(), c.names.end());
+        args.insert(args.begin(), "d88extract");
+        const ToolResult result = scratch.run(args);
+        std::string expected;
+        for (int line : c.taken) {
+            expected += (c.options == std::vector<std::string>{"--utf8"} ? allUtf8 : all)[line];
+        }
+        EXPECT_EQ(result.out, expected) << args.back();
+        EXPECT_EQ(result.err, c.notFound.empty() ? "" : console("d88extract: " + c.notFound + ": not found in the image\n"));
+        EXPECT_EQ(result.status, c.notFound.empty() ? 0 : 1) << args.back();
+    }
+    // IMAGE NAME, the two-argument call: the file is written as in a full run.
+    const ToolResult two = scratch.run({"d88extract", scratch.image().string(), "HELLO"});
+    EXPECT_EQ(two.status, 0) << two.err;
+    EXPECT_EQ(two.out, all[1] + all[5]);
+    EXPECT_EQ(scratch.files(), (Files{{"HELLO", dataSector(3, 1)}}));
+}
+
+TEST(Selection, ADiskAskedForIsTakenAloneAndOneTheImageLacksStopsTheRun) {
+    Scratch scratch;
+    writeImage(scratch.image(), sharedNames());
+    const ToolResult one = scratch.run(withImage(scratch, {"--disk=1"}));
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, console("HELLO    START:03 01    END:03 01   SIZE:0400\n" + KANA
+                               + "    START:03 02    END:03 02   SIZE:0400\n"));
+    EXPECT_EQ(scratch.files(), (Files{{"HELLO", dataSector(3, 1)}, {storedName(KANA), dataSector(3, 2)}}));
+
+    Scratch empty;
+    writeImage(empty.image(), sharedNames());
+    const ToolResult missing = empty.run(withImage(empty, {"--disk=0", "--disk=2", "--disk=99", "-C", "out"}));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, console("d88extract: no disk 2 in the image\nd88extract: no disk 99 in the image\n"));
+    EXPECT_TRUE(empty.files().empty());
+}
+
+TEST(Options, FoldersThatCannotBeMadeAreNamedOnceAndAListingSaysSoToo) {
+    Scratch scratch;
+    writeImage(scratch.image(), sharedNames());
+    fs::create_directories(scratch.work() / "out" / "disk01");
+    writeFile(scratch.work() / "out" / "disk00", text("in the way"));
+    writeFile(scratch.work() / "out" / "disk01" / "HELLO", text("mine"));
+    const std::string blocked = "d88extract: " + std::string(toolRunsOnWindows() ? "out\\disk00" : "out/disk00")
+                                + ": cannot create the folder: Not a directory\n";
+    const ToolResult run = scratch.run(withImage(scratch, {"-k", "-C", "out", "--disk-folders"}));
+    EXPECT_EQ(run.status, 1);
+    // Messages name the file with its disk's folder.
+    EXPECT_EQ(run.err, console(blocked + "d88extract: disk01/HELLO: not written: the file exists\n"));
+    EXPECT_EQ(readFile(scratch.work() / "out" / "disk01" / storedName(KANA)), dataSector(3, 2));
+
+    const ToolResult list = scratch.run(withImage(scratch, {"-t", "-k", "-C", "out", "--disk-folders"}));
+    EXPECT_EQ(list.status, 1);
+    EXPECT_EQ(list.err, console(blocked));
+    for (const char* option : {"-k", "-t"}) {
+        const ToolResult top = scratch.run(withImage(scratch, {option, "-C", "out/disk00/new"}));
+        EXPECT_EQ(top.status, 1);
+        EXPECT_EQ(top.out, "");
+        EXPECT_EQ(top.err, console("d88extract: out/disk00/new: cannot create the folder: Not a directory\n"));
+    }
+}
+
+// `text` without the control sequences (ESC [ ... letter) a console draws
+// its screen with.
+std::string withoutSequences(const std::string& text) {
+    return std::regex_replace(text, std::regex("\x1B\\[[0-?]*[ -/]*[@-~]"), "");
+}
+
+TEST(TerminalSafety, ControlCharactersInNamesReachATerminalAsQuestionMarksAndAPipeAsTheyAre) {
+    const std::string red = "\x1B[31mR";  // would turn the terminal red
+    Disk disk;
+    disk.name = "\x1B]0;T\x07";  // would retitle its window
+    disk.track(1, directoryTrack({dirEntry(red, 2, 1, 2, 1), dirEntry("A\x7F", 2, 2, 2, 2)})).track(2, dataTrack(2));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    // -k names both files in messages; Windows refuses the first name itself.
+    writeFile(scratch.work() / red, text("mine"));
+    writeFile(scratch.work() / "A\x7F", text("mine"));
+    const std::string why = toolRunsOnWindows() ? "the name contains a control character" : "the file exists";
+    const auto listing = [](const std::string& name, int sector) {
+        return name + std::string(6 - name.size(), ' ') + "   START:02 0" + std::to_string(sector) + "    END:02 0"
+               + std::to_string(sector) + "   SIZE:0400\n";
+    };
+    const std::vector<std::string> args = withImage(scratch, {"-k"});
+    const ToolResult piped = scratch.runAttached(args, Scratch::Attach::Pipe);
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.out, console(listing(red, 1) + listing("A\x7F", 2)));
+    EXPECT_EQ(piped.err, console("d88extract: " + red + ": not written: " + why
+                                 + "\nd88extract: A\x7F: not written: the file exists\n"));
+
+    const ToolResult shown = scratch.runAttached(args, Scratch::Attach::Terminal);
+    const std::string info = "Disk 0: \"?]0;T?\"";
+    const ToolResult page = scratch.runAttached({"d88info", scratch.image().string()}, Scratch::Attach::Terminal, infoPath());
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_EQ(page.status, 0);
+    if (toolRunsOnWindows()) {
+        // Wine's console redraws the screen with sequences of its own, and
+        // moves the cursor over blanks: only the names can be looked for.
+        EXPECT_EQ(shown.out.find(red), std::string::npos);
+        EXPECT_NE(withoutSequences(shown.out).find("?[31mR"), std::string::npos) << shown.out;
+        EXPECT_NE(withoutSequences(page.out).find("\"?]0;T?\""), std::string::npos) << page.out;
+    } else {
+        EXPECT_EQ(shown.out, listing("?[31mR", 1) + "d88extract: ?[31mR: not written: the file exists\n"
+                                 + listing("A?", 2) + "d88extract: A?: not written: the file exists\n");
+        EXPECT_NE(page.out.find(info + "\n"), std::string::npos) << page.out;
+        EXPECT_NE(page.out.find("all           ?[31mR   START:02 01"), std::string::npos) << page.out;
+    }
 }
 
 }  // namespace

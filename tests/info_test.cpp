@@ -125,6 +125,25 @@ TEST(InfoCommandLine, LostStandardOutputExitsOne) {
     EXPECT_EQ(info(scratch, {"d88info", "--help"}, "/dev/full").status, 1);
 }
 
+TEST(InfoCommandLine, DiskShowsOnlyThoseDisksAndOneTheImageLacksExitsOne) {
+    Disk second = dataDisk({dirEntry("SECOND", 2, 1, 2, 1)});
+    second.name = "OTHER";
+    Scratch scratch;
+    writeImage(scratch.image(), {dataDisk({dirEntry("FIRST", 2, 1, 2, 1)}), second});
+    const std::string image = scratch.image().string();
+    const std::string whole = info(scratch, {"d88info", image}).out;
+    const ToolResult one = info(scratch, {"d88info", "--disk=1", image});
+    EXPECT_EQ(one.status, 0);
+    // The first line still counts every disk.
+    EXPECT_EQ(one.out, whole.substr(0, whole.find('\n') + 1) + whole.substr(whole.find("\nDisk 1:")));
+
+    const ToolResult missing = info(scratch, {"d88info", "--disk=1", "--disk=2", image});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "d88info: no disk 2 in the image\n");
+    EXPECT_EQ(info(scratch, {"d88info", "--disk=one", image}).status, 2);
+}
+
 TEST(InfoPage, TheSampleImagePrintsTheShippedPage) {
     Scratch scratch;
     const ToolResult result = info(scratch, {"d88info", EXAMPLES + "/sample.d88"});

@@ -6,19 +6,22 @@
 #include <vector>
 
 #include "tool/cli/options.h"
+#include "tool/cli/selection.h"
 
 namespace {
 
 struct Parsed {
     ParseResult result;
     CommandLine line;
+    std::vector<const char*> argv;  // what the line's NAMEs point into
 };
 
 Parsed parse(std::initializer_list<const char*> args, const OptionSet& options = EXTRACT_OPTIONS) {
-    std::vector<const char*> argv{"tool"};
-    argv.insert(argv.end(), args);
     Parsed parsed{};
-    parsed.result = parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, parsed.line);
+    parsed.argv = {"tool"};
+    parsed.argv.insert(parsed.argv.end(), args);
+    parsed.result =
+        parseCommandLine(static_cast<int>(parsed.argv.size()), parsed.argv.data(), options, parsed.line);
     return parsed;
 }
 
@@ -82,8 +85,51 @@ TEST(Options, UnknownOptionsAndExtraArguments) {
     for (const char* option : {"-x", "-kt", "-CDIR", "--dir=x", "--utf8=1", "--lis", "---"}) {
         expectUsage({option, "IMG"}, UsageProblem::UnknownOption, option);
     }
-    expectUsage({"A", "B"}, UsageProblem::ExtraArgument, "B");
     expectUsage({"IMG", "-t"}, UsageProblem::ExtraArgument, "-t");
+    expectUsage({"A", "B"}, UsageProblem::ExtraArgument, "B", INFO_OPTIONS);
+}
+
+TEST(Options, NamesFollowTheImageAndDisksRepeat) {
+    Parsed parsed = parse({"--disk=3", "--disk", "0", "--disk=70", "--disk=65", "--", "IMG", "A*", "-", "-B"});
+    ASSERT_EQ(parsed.result, ParseResult::Run);
+    EXPECT_EQ(parsed.line.disks.mask, (1u << 3) | 1u);
+    EXPECT_EQ(parsed.line.disks.beyond, 65);
+    ASSERT_EQ(parsed.line.nameCount, 3);
+    EXPECT_STREQ(parsed.line.names[0], "A*");
+    EXPECT_STREQ(parsed.line.names[1], "-");
+    EXPECT_STREQ(parsed.line.names[2], "-B");
+    parsed = parse({"IMG", "--", "-B", "--"});
+    ASSERT_EQ(parsed.line.nameCount, 2);
+    EXPECT_STREQ(parsed.line.names[0], "-B");
+    // Two arguments and no option: an image and a NAME.
+    parsed = parse({"IMG", "HELLO"});
+    EXPECT_EQ(parsed.line.nameCount, 1);
+    EXPECT_FALSE(parsed.line.disks.any());
+    for (const char* bad : {"--disk=-1", "--disk=+1", "--disk=1x", "--disk=1234567890"}) {
+        expectUsage({bad, "IMG"}, UsageProblem::BadValue, bad);
+    }
+    expectUsage({"--disk=", "IMG"}, UsageProblem::MissingValue, "--disk=");
+    expectUsage({"IMG", "A", "-k"}, UsageProblem::ExtraArgument, "-k");
+    EXPECT_EQ(parse({"--disk=1", "IMG"}, INFO_OPTIONS).line.disks.mask, 2u);
+}
+
+TEST(Selection, NamesMatchWholeNamesByCharacters) {
+    const std::string kanji = "\x95\x5C";  // a second byte of '\\' is no character of its own
+    const std::string kana = "\xEF\xBD\xBB\xEF\xBE\x9D";  // two half-width kana in UTF-8
+    struct Case {
+        std::string pattern, name;
+        bool utf8, matches;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"HELLO", "HELLO", false, true}, {"HELL", "HELLO", false, false}, {"hello", "HELLO", false, false},
+             {"H*", "HELLO", false, true}, {"*O", "HELLO", false, true}, {"*L*L*", "HELLO", false, true},
+             {"H?LLO", "HELLO", false, true}, {"*", "", false, true}, {"?", "", false, false},
+             {"A*", "A*", false, true}, {"A*", "B*", false, false}, {"A\\", "A" + kanji, false, false},
+             {"??", kanji + "1", false, true}, {"?1", kanji + "1", false, true}, {"???", kanji + "1", false, false},
+             {"*\\*", kanji, false, false}, {"?", kana, true, false}, {"??", kana, true, true},
+             {"\xEF\xBD\xBB*", kana, true, true}, {"?", "\xEF\xBD", true, false}}) {
+        EXPECT_EQ(nameMatches(c.pattern.c_str(), c.name.c_str(), c.utf8), c.matches) << c.pattern << " " << c.name;
+    }
 }
 
 TEST(Options, InfoTakesOnlyUtf8AndRefusesALoneDash) {

@@ -2,15 +2,20 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -207,6 +212,65 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
     result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
     result.out = stdoutPath.empty() ? slurp(outPath) : "";
     result.err = slurp(errPath);
+    return result;
+}
+
+ToolResult Scratch::runAttached(const std::vector<std::string>& args, Attach to, const std::string& program) const {
+    int ends[2] = {-1, -1};
+    if (to == Attach::Pipe) {
+        if (::pipe(ends) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+    } else {
+        // Raw: the terminal adds no CR before each LF.
+        termios raw{};
+        ::cfmakeraw(&raw);
+        if (::openpty(&ends[0], &ends[1], nullptr, &raw, nullptr) != 0) {
+            throw std::runtime_error("openpty failed");
+        }
+    }
+    const int reader = ends[0];
+    const int writer = ends[1];
+    // Read while the tool runs: a terminal holds little, and a full one
+    // would stop the tool. A pipe ends when its last writer has gone, and a
+    // terminal reads as an error then; a quiet spell after the tool has
+    // ended stops the reading too, should a helper of the launcher keep the
+    // terminal open.
+    // The thread allocates nothing, so that the fork beside it is safe.
+    std::atomic<bool> ended{false};
+    std::vector<char> received(std::size_t{1} << 20);
+    std::size_t size = 0;
+    std::thread drain([reader, &ended, &received, &size] {
+        constexpr int POLL_MS = 100;
+        constexpr int QUIET_POLLS = 20;
+        int quiet = 0;
+        pollfd ready{reader, POLLIN, 0};
+        while (size < received.size()) {
+            if (::poll(&ready, 1, POLL_MS) > 0) {
+                const ssize_t got = ::read(reader, received.data() + size, received.size() - size);
+                if (got <= 0) {
+                    return;
+                }
+                size += static_cast<std::size_t>(got);
+                quiet = 0;
+            } else if (ended && ++quiet >= QUIET_POLLS) {
+                return;
+            }
+        }
+    });
+    ToolResult result = run(args, "", [to, reader, writer] {
+        ::dup2(writer, STDOUT_FILENO);
+        if (to == Attach::Terminal) {
+            ::dup2(writer, STDERR_FILENO);
+        }
+        ::close(reader);
+        ::close(writer);
+    }, program);
+    ::close(writer);
+    ended = true;
+    drain.join();
+    ::close(reader);
+    result.out.assign(received.data(), size);
     return result;
 }
 

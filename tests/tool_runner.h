@@ -43,6 +43,11 @@ public:
     // of d88extract when given.
     ToolResult run(const std::vector<std::string>& args, const std::string& stdoutPath = "",
                    const std::function<void()>& beforeExec = {}, const std::string& program = "") const;
+    // Runs the tool as run() does, its standard output going to a pipe, or
+    // to a terminal (a pseudo-terminal that standard error shares, as on a
+    // screen); `out` holds what came through, `err` the rest.
+    enum class Attach { Pipe, Terminal };
+    ToolResult runAttached(const std::vector<std::string>& args, Attach to, const std::string& program = "") const;
     // Writes `disks` as the image and runs the tool on it.
     ToolResult extract(const std::vector<Disk>& disks) const;
 

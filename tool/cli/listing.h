@@ -14,7 +14,7 @@
 inline constexpr std::int32_t LISTING_LINE_SIZE = 64;
 
 // "NAME     START:tt ss    END:tt ss   SIZE:ssss" and a newline, the name
-// as the console puts names.
+// as the console puts names (and safe for a terminal).
 void printListingLine(const Console& console, std::FILE* out, const DirEntry& entry);
 
 #endif

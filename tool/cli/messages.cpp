@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tool/disk/output_place.h"
 #include "tool/host/arguments.h"
 #include "tool/host/sjis_text.h"
+#include "tool/host/terminal.h"
 
 namespace {
 
@@ -20,6 +22,32 @@ constexpr char OPEN_FAILURE_SJIS[] =
 // diagnostic's name.
 constexpr std::size_t TEXT_SIZE = 256;
 char utf8Text[utf8BufferSize(TEXT_SIZE)];
+
+constexpr char QUESTION_MARK = '?';
+constexpr unsigned char DELETE = 0x7F;
+
+bool isControlByte(unsigned char byte) { return byte < 0x20 || byte == DELETE; }
+
+bool reachesTerminal(const Console& console, std::FILE* stream) {
+    return (stream == stdout && console.outputIsTerminal) || (stream == stderr && console.errorsAreTerminal);
+}
+
+// U+0080 to U+009F (C2 80 to C2 9F in UTF-8) act as controls on terminals
+// that read UTF-8; each becomes one '?', the one column its Shift_JIS byte
+// took.
+void dropC1Controls(char* text) {
+    char* out = text;
+    for (const char* in = text; *in != '\0'; ++in) {
+        if (static_cast<unsigned char>(in[0]) == 0xC2 && static_cast<unsigned char>(in[1]) >= 0x80
+            && static_cast<unsigned char>(in[1]) <= 0x9F) {
+            *out++ = QUESTION_MARK;
+            ++in;
+        } else {
+            *out++ = *in;
+        }
+    }
+    *out = '\0';
+}
 
 // The help's option column: "  -C, --directory=DIR  ".
 constexpr int OPTION_COLUMN_WIDTH = 24;
@@ -44,6 +72,13 @@ const char* systemReason(int error) { return error > 0 ? std::strerror(error) : 
 
 void printUsage(const char* program) {
     std::fprintf(stderr, "Usage: %s [d88file]\n", argumentAsShown(program));
+}
+
+void printHelpHint(const char* program) { std::fprintf(stderr, "Try '%s --help' for the options.\n", program); }
+
+void noteTerminals(Console& console) {
+    console.outputIsTerminal = isTerminal(stdout);
+    console.errorsAreTerminal = isTerminal(stderr);
 }
 
 void printOpenFailure(const Console& console) { putText(console, stderr, OPEN_FAILURE_SJIS); }
@@ -73,7 +108,23 @@ void putText(const Console& console, std::FILE* out, const char* text) {
     // Never longer than TEXT_SIZE bytes in practice; a longer one is cut at
     // a character, never overrun.
     (void)sjisToUtf8(text, std::strlen(text), utf8Text, sizeof utf8Text);
+    if (reachesTerminal(console, out)) {
+        dropC1Controls(utf8Text);
+    }
     std::fputs(utf8Text, out);
+}
+
+void terminalSafeName(const Console& console, std::FILE* stream, const char* name, char* out,
+                      std::size_t size) {
+    if (size == 0) {
+        return;
+    }
+    const bool terminal = reachesTerminal(console, stream);
+    std::size_t i = 0;
+    for (; name[i] != '\0' && i + 1 < size; ++i) {
+        out[i] = terminal && isControlByte(static_cast<unsigned char>(name[i])) ? QUESTION_MARK : name[i];
+    }
+    out[i] = '\0';
 }
 
 void printBootDiskFound(Console& console) {
@@ -87,13 +138,22 @@ void reportFileProblem(Console& console, const char* name, const char* format, .
     std::fflush(stdout);
     watchStandardOutput(console);
     std::fprintf(stderr, "%s: ", console.program);
-    putText(console, stderr, name);
+    char shown[SHOWN_NAME_SIZE];
+    terminalSafeName(console, stderr, name, shown, sizeof shown);
+    putText(console, stderr, shown);
     std::fputs(": ", stderr);
     va_list args;
     va_start(args, format);
     std::vfprintf(stderr, format, args);
     va_end(args);
     std::fputc('\n', stderr);
+}
+
+void reportFolderProblem(Console& console, const char* path, int error) {
+    std::fflush(stdout);
+    watchStandardOutput(console);
+    std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", console.program, argumentAsShown(path),
+                 systemReason(error));
 }
 
 void reportImageReadError(Console& console, const char* path, int error) {
@@ -118,6 +178,9 @@ bool finishStandardOutput(Console& console) {
     }
     // The reason of the first failure, or of this flush's.
     const int error = console.standardOutputError > 0 ? console.standardOutputError : errno;
+    if (error == EPIPE && console.quietClosedPipe) {
+        return false;
+    }
     std::fprintf(stderr, "%s: cannot write to standard output: %s\n", console.program,
                  error > 0 ? std::strerror(error) : "write error");
     return false;

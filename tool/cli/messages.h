@@ -17,13 +17,25 @@ struct Console {
     bool namesUtf8 = false;
     // errno when standard output was first seen failing; -1 while it has not.
     int standardOutputError = -1;
+    // Standard output and standard error reach a terminal (noteTerminals):
+    // names from the image go there without their control characters.
+    bool outputIsTerminal = false;
+    bool errorsAreTerminal = false;
+    // A closed pipe on standard output ends the run without a message: its
+    // reader left on purpose (`| head`).
+    bool quietClosedPipe = false;
 };
+
+// Notes in `console` which of the standard streams reach a terminal.
+void noteTerminals(Console& console);
 
 // The system's text for errno value `error`, or "unknown error" for none.
 const char* systemReason(int error);
 
 // `program` is argument 0 as the command line carries it (tool/host/arguments.h).
 void printUsage(const char* program);
+// The line after the usage of a call that used an option wrongly.
+void printHelpHint(const char* program);
 void printOpenFailure(const Console& console);
 void printBootDiskFound(Console& console);
 
@@ -34,15 +46,31 @@ void printVersion(const char* program);
 
 // Whether this system can convert Shift_JIS to UTF-8 at all.
 bool canConvertNames();
-// Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out.
+// Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out; in
+// UTF-8 to a terminal, without the C1 controls (U+0080 to U+009F) that a
+// terminal reading UTF-8 would act on.
 void putText(const Console& console, std::FILE* out, const char* text);
 
-// One diagnostic line about output file `name`: "PROGRAM: NAME: TEXT".
+// `name`, read from the image, in `out` (cut short to `size`) as it may be
+// written to `stream`: on a terminal each control byte becomes '?', as an
+// escape sequence in a name could recolour the screen, retitle the window or
+// worse. Elsewhere the bytes stay as they are, for scripts. The length is
+// kept, so a name padded afterwards keeps its columns.
+void terminalSafeName(const Console& console, std::FILE* stream, const char* name, char* out,
+                      std::size_t size);
+
+// One diagnostic line about output file `name`, as the output place shows
+// it: "PROGRAM: NAME: TEXT", the name safe for a terminal.
 void reportFileProblem(Console& console, const char* name, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))
 #endif
     ;
+
+// "PROGRAM: PATH: cannot create the folder: REASON" on standard error for
+// an output folder `path` (as the command line carries paths) that could
+// not be made; `error` is the errno.
+void reportFolderProblem(Console& console, const char* path, int error);
 
 // "PROGRAM: PATH: cannot read the image: REASON" on standard error, for a
 // read that failed after the image was opened (`error` is its errno); `path`
@@ -54,8 +82,8 @@ void reportImageReadError(Console& console, const char* path, int error);
 // keep the first reason seen.
 void watchStandardOutput(Console& console);
 
-// Flushes standard output; false (after saying so on standard error) when
-// anything written to it was lost.
+// Flushes standard output; false (after saying so on standard error, but
+// for a quiet closed pipe) when anything written to it was lost.
 bool finishStandardOutput(Console& console);
 
 #endif

@@ -49,15 +49,38 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Utf8:
             line.utf8 = true;
             break;
+        case Option::Directory:
         case Option::Relocate:
             line.relocate = true;
             break;
         case Option::DryRun:
             line.dryRun = true;
             break;
-        case Option::Directory:
+        case Option::Disk:
         case Option::Output:
             break;
+    }
+}
+
+// A disk number: decimal digits only, small enough to count.
+bool readDiskNumber(const char* value, std::int32_t& number) {
+    constexpr std::size_t MAX_DIGITS = 9;
+    const std::size_t digits = std::strspn(value, "0123456789");
+    if (digits == 0 || digits > MAX_DIGITS || value[digits] != '\0') {
+        return false;
+    }
+    number = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        number = number * 10 + (value[i] - '0');
+    }
+    return true;
+}
+
+void addDisk(DiskChoice& disks, std::int32_t number) {
+    if (number < MAX_DISKS) {
+        disks.mask |= std::uint64_t{1} << number;
+    } else if (disks.beyond < 0 || number < disks.beyond) {
+        disks.beyond = number;
     }
 }
 
@@ -87,7 +110,23 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (line.image != nullptr) {
-            return usage(line, UsageProblem::ExtraArgument, argument);
+            // Options stand before the image: one after it is a mistake,
+            // not a NAME, unless "--" came first, before the image or
+            // right after it.
+            if (!optionsEnded && line.nameCount == 0 && std::strcmp(argument, END_OF_OPTIONS) == 0
+                && options.takesNames) {
+                optionsEnded = true;
+                continue;
+            }
+            if (!options.takesNames || (!optionsEnded && looksLikeOption(argument))
+                || line.nameCount == MAX_NAMES) {
+                return usage(line, UsageProblem::ExtraArgument, argument);
+            }
+            if (line.nameCount == 0) {
+                line.names = argv + i;
+            }
+            ++line.nameCount;
+            continue;
         }
         if (optionsEnded || !looksLikeOption(argument)) {
             line.image = argument;
@@ -116,6 +155,14 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
         // An empty folder name is never meant: it is a value left out.
         if (value == nullptr || value[0] == '\0') {
             return usage(line, UsageProblem::MissingValue, argument);
+        }
+        if (option->option == Option::Disk) {
+            std::int32_t number = 0;
+            if (!readDiskNumber(value, number)) {
+                return usage(line, UsageProblem::BadValue, argument);
+            }
+            addDisk(line.disks, number);
+            continue;
         }
         // A second value would silently win.
         const char*& slot = option->option == Option::Output ? line.output : line.directory;

@@ -1,10 +1,15 @@
 // The command lines of the programs: options first, in any order, then one
-// IMAGE; "--" ends the options. Parsing prints nothing: the tools say what
-// went wrong and print their help themselves.
+// IMAGE, then the NAMEs of the files to take where a tool takes them; "--"
+// ends the options. Parsing prints nothing: the tools say what went wrong
+// and print their help themselves.
 #ifndef TOOL_CLI_OPTIONS_H
 #define TOOL_CLI_OPTIONS_H
 
-enum class Option { Directory, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun };
+#include <cstdint>
+
+#include "d88/d88_format.h"
+
+enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun };
 
 struct OptionInfo {
     Option option;
@@ -19,6 +24,7 @@ struct OptionInfo {
 // options are never bundled ("-kt") nor joined to a value ("-CDIR").
 inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Directory, 'C', "directory", "DIR", "write the files into DIR (made if missing)"},
+    {Option::Disk, 0, "disk", "N", "only disk N, counted from 0; may be repeated"},
     {Option::DiskFolders, 0, "disk-folders", nullptr, "each disk's files in a folder of their own, diskNN"},
     {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "never replace a file; such an entry fails the run"},
     {Option::List, 't', "list", nullptr, "print the listing only; write no file"},
@@ -34,6 +40,8 @@ struct OptionSet {
     // One argument is the image, whatever it looks like, unless it is
     // --help or --version: "d88extract -t" opens a file named "-t".
     bool loneArgumentIsImage;
+    // NAMEs may follow the image.
+    bool takesNames;
 
     constexpr bool accepts(Option option) const {
         return ((accepted >> static_cast<unsigned>(option)) & 1u) != 0;
@@ -44,14 +52,29 @@ inline constexpr unsigned optionBit(Option option) { return 1u << static_cast<un
 
 inline constexpr OptionSet EXTRACT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
                                                   | optionBit(Option::KeepOldFiles) | optionBit(Option::List)
-                                                  | optionBit(Option::Utf8),
-                                              true};
+                                                  | optionBit(Option::Utf8) | optionBit(Option::Disk),
+                                              true, true};
 // d88info refuses a lone argument that starts with '-' (but "-" itself).
-inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8), false};
+inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8) | optionBit(Option::Disk), false, false};
 inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
-                                              | optionBit(Option::Utf8) | optionBit(Option::Output)
-                                              | optionBit(Option::Relocate) | optionBit(Option::DryRun),
-                                          false};
+                                              | optionBit(Option::Utf8) | optionBit(Option::Disk)
+                                              | optionBit(Option::Output) | optionBit(Option::Relocate)
+                                              | optionBit(Option::DryRun),
+                                          false, true};
+
+// More NAMEs than an image can hold entries (64 disks of 128) are never
+// needed; the run notes which of them matched in a fixed table.
+inline constexpr std::int32_t MAX_NAMES = 8192;
+
+// The disks --disk asks for: one bit for each disk an image can hold, and
+// the lowest number asked for beyond them, which no image holds.
+struct DiskChoice {
+    std::uint64_t mask = 0;
+    std::int32_t beyond = -1;  // -1: none
+
+    bool any() const { return mask != 0 || beyond >= 0; }
+};
+static_assert(MAX_DISKS <= 64, "one bit of DiskChoice::mask per disk");
 
 enum class ParseResult { Run, Help, Version, Usage };
 
@@ -59,9 +82,10 @@ enum class ParseResult { Run, Help, Version, Usage };
 enum class UsageProblem {
     None,
     NoImage,
-    ExtraArgument,   // a second image, or anything after the image
+    ExtraArgument,   // anything after the image where no NAME may stand
     UnknownOption,   // also one the tool does not take, or a value given to a flag
     MissingValue,    // no value, or an empty one
+    BadValue,        // a disk number that is not one
     RepeatedOption,  // a value option given twice
     NotAlone,        // --help or --version among other arguments
 };
@@ -76,6 +100,10 @@ struct CommandLine {
     const char* output = nullptr;  // null: none given
     bool relocate = false;
     bool dryRun = false;
+    DiskChoice disks;  // none asked for: every disk
+    // The NAMEs after the image, pointing into argv.
+    const char* const* names = nullptr;
+    std::int32_t nameCount = 0;
     UsageProblem problem = UsageProblem::None;
     const char* problemArgument = nullptr;  // the argument at fault; null for NoImage
 };

@@ -9,6 +9,7 @@
 #define TOOL_CLI_RUN_H
 
 #include "tool/cli/messages.h"
+#include "tool/cli/selection.h"
 #include "tool/disk/output_place.h"
 
 struct Run {
@@ -18,6 +19,8 @@ struct Run {
     // Where the files go (for d88info, where d88extract's would), and the
     // image that must not be replaced.
     OutputPlace output;
+    // The disks and files taken, and which NAMEs found a file.
+    Selection selection;
     // Print the listing only, write nothing.
     bool listOnly = false;
     // An output file was refused or could not be written.

@@ -12,12 +12,13 @@ class Extraction final : public DiskPlanSteps {
 public:
     explicit Extraction(Run& run) : run(run) {}
 
-    void boot(const BootPlan& plan) override {
-        if (isBootDisk(plan)) {
-            printBootDiskFound(run.console);
-        }
+    bool takes(const char* name) override { return run.selection.takesFile(name); }
+    void boot(const BootPlan&) override {}
+    // Only a boot disk whose TTLPRG is taken is announced.
+    void title(const FilePlan& plan) override {
+        printBootDiskFound(run.console);
+        carryOut(run, plan);
     }
-    void title(const FilePlan& plan) override { carryOut(run, plan); }
     void directory(std::int32_t) override {}
     void entry(std::int32_t, const DirEntry& entry, const FilePlan& plan) override {
         printListingLine(run.console, stdout, entry);

@@ -1,5 +1,6 @@
 // d88extract's work on one disk: announce a boot disk and save TTLPRG, then
-// list every directory entry and save its file, as the disk's plan says.
+// list every directory entry and save its file, as the disk's plan says;
+// of these, only the files the run's selection takes.
 #ifndef TOOL_D88EXTRACT_EXTRACT_DISK_H
 #define TOOL_D88EXTRACT_EXTRACT_DISK_H
 

@@ -9,20 +9,58 @@
 
 namespace {
 
+// A name in a message, with its disk's folder when each disk has one.
+struct ShownName {
+    char text[SHOWN_NAME_SIZE];
+};
+
+ShownName shown(const Run& run, const char* name) {
+    ShownName result{};
+    run.output.shownName(name, result.text, sizeof result.text);
+    return result;
+}
+
 bool failOutput(Run& run, const char* name, const char* what, int error) {
-    reportFileProblem(run.console, name, "%s: %s", what, systemReason(error));
+    reportFileProblem(run.console, shown(run, name).text, "%s: %s", what, systemReason(error));
     run.fileFailed = true;
+    return false;
+}
+
+// Whether the file's disk folder stands (or, listing, could be made). A
+// folder that cannot be made is reported once, and none of its disk's
+// files is tried.
+bool diskFolderReady(Run& run) {
+    errno = 0;
+    switch (run.output.prepareDiskFolder(run.listOnly)) {
+    case DiskFolder::Ready:
+        return true;
+    case DiskFolder::FailedNow: {
+        const int error = errno;
+        char folder[FOLDER_PATH_SIZE];
+        if (!run.output.diskFolderPath(folder, sizeof folder)) {
+            folder[0] = '\0';
+        }
+        reportFolderProblem(run.console, folder, error);
+        run.fileFailed = true;
+        return false;
+    }
+    case DiskFolder::FailedBefore:
+        return false;
+    }
     return false;
 }
 
 }  // namespace
 
 bool writeOutputFile(Run& run, const char* name, const std::uint8_t* bytes, std::int32_t size) {
+    if (!diskFolderReady(run)) {
+        return false;
+    }
     errno = 0;
     std::FILE* out = run.output.create(name);
     if (out == nullptr && errno == EEXIST) {
         // Only a run that keeps old files creates exclusively.
-        reportFileProblem(run.console, name, "not written: the file exists");
+        reportFileProblem(run.console, shown(run, name).text, "not written: the file exists");
         run.fileFailed = true;
         return false;
     }
@@ -45,6 +83,11 @@ bool writeOutputFile(Run& run, const char* name, const std::uint8_t* bytes, std:
 
 void carryOut(Run& run, const FilePlan& plan) {
     if (run.listOnly) {
+        // A listing writes nothing, but says what the run would about a
+        // disk folder that cannot be made.
+        if (writesFile(plan)) {
+            (void)diskFolderReady(run);
+        }
         return;
     }
     switch (plan.outcome) {
@@ -53,12 +96,13 @@ void carryOut(Run& run, const FilePlan& plan) {
         return;
     case FileOutcome::WrittenShort:
         if (writeOutputFile(run, plan.name, transferBuffer, plan.size)) {
-            reportFileProblem(run.console, plan.name, "only %ld of %ld bytes could be read; the rest is zero",
+            reportFileProblem(run.console, shown(run, plan.name).text,
+                              "only %ld of %ld bytes could be read; the rest is zero",
                               static_cast<long>(plan.arrived), static_cast<long>(plan.size));
         }
         return;
     case FileOutcome::RefusedName:
-        reportFileProblem(run.console, plan.name, "not written: %s", plan.refusal);
+        reportFileProblem(run.console, shown(run, plan.name).text, "not written: %s", plan.refusal);
         run.fileFailed = true;
         return;
     case FileOutcome::NothingRead:

@@ -19,12 +19,14 @@ D88Image image;
 
 constexpr char PROGRAM[] = "d88extract";
 
-constexpr char HELP_USAGE[] = "Usage: d88extract [OPTION]... IMAGE\n";
+constexpr char HELP_USAGE[] = "Usage: d88extract [OPTION]... IMAGE [NAME]...\n";
 constexpr char HELP_ABOUT[] =
     "Takes apart the D88 image IMAGE: for every disk, writes the rest of a boot\n"
     "disk's boot track to TTLPRG, prints one line per directory entry and\n"
     "writes each entry's bytes to a file of its name. Called with IMAGE alone,\n"
-    "IMAGE is the image whatever it looks like.\n";
+    "IMAGE is the image whatever it looks like.\n"
+    "With NAMEs, only TTLPRG and the entries whose names match one of them are\n"
+    "taken: '*' stands for any characters, '?' for one (a kanji is one).\n";
 
 OutputSettings outputSettings(const CommandLine& line) {
     OutputSettings settings;
@@ -41,6 +43,7 @@ int extractMain(int argc, char** argv) {
     ignoreBrokenPipe();
     Run run;
     run.console.program = PROGRAM;
+    noteTerminals(run.console);
     CommandLine line;
     switch (parseCommandLine(argc, argv, EXTRACT_OPTIONS, line)) {
     case ParseResult::Help:
@@ -51,6 +54,10 @@ int extractMain(int argc, char** argv) {
         return finishStandardOutput(run.console) ? 0 : 1;
     case ParseResult::Usage:
         printUsage(argc > 0 && argv[0] != nullptr ? argv[0] : PROGRAM);
+        // The call with no argument at all keeps its one line.
+        if (argc > 1) {
+            printHelpHint(PROGRAM);
+        }
         return 1;
     case ParseResult::Run:
         break;
@@ -68,16 +75,25 @@ int extractMain(int argc, char** argv) {
     }
     run.output = OutputPlace(outputSettings(line), imageIdentity);
     run.listOnly = line.listOnly;
-    errno = 0;
-    if (!line.listOnly && !run.output.prepareFolder()) {
-        const int error = errno;
-        std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", PROGRAM, argumentAsShown(line.directory),
-                     systemReason(error));
+    run.selection = Selection(line);
+    const std::int32_t diskCount = image.getDiskCount();
+    // Before anything is written: a run that cannot do what was asked does
+    // nothing.
+    if (run.selection.reportMissingDisks(run.console, diskCount)) {
         image.close();
         return 1;
     }
-    const std::int32_t diskCount = image.getDiskCount();
+    errno = 0;
+    // A listing makes no folder, but fails where the run would.
+    if (!run.output.prepareFolder(line.listOnly)) {
+        reportFolderProblem(run.console, line.directory, errno);
+        image.close();
+        return 1;
+    }
     for (std::int32_t i = 0; i < diskCount; ++i) {
+        if (!run.selection.takesDisk(i)) {
+            continue;
+        }
         // A disk that cannot be selected reads as empty: nothing is found.
         (void)image.selectDisk(i);
         run.output.enterDisk(i);
@@ -90,6 +106,7 @@ int extractMain(int argc, char** argv) {
         reportImageReadError(run.console, line.image, image.getReadError());
     }
     image.close();
+    const bool namesMissed = run.selection.reportNamesNotFound(run.console);
     const bool outputKept = finishStandardOutput(run.console);
-    return outputKept && !run.fileFailed && !readFailed ? 0 : 1;
+    return outputKept && !run.fileFailed && !readFailed && !namesMissed ? 0 : 1;
 }

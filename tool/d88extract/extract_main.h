@@ -6,9 +6,9 @@
 #ifndef TOOL_D88EXTRACT_EXTRACT_MAIN_H
 #define TOOL_D88EXTRACT_EXTRACT_MAIN_H
 
-// d88extract IMAGE: returns the exit status, 0 after the walk, 1 after a
-// usage or open failure, an output file that could not be written, or lost
-// standard output.
+// d88extract [OPTION]... IMAGE [NAME]...: returns the exit status, 0 after
+// the walk, 1 after a usage or open failure, a disk or NAME not found, an
+// output file that could not be written, or lost standard output.
 int extractMain(int argc, char** argv);
 
 #endif

@@ -197,7 +197,9 @@ public:
 
     void boot(const BootPlan& plan) override {
         std::fputs(": \"", stdout);
-        putText(run.console, stdout, image.getDiskName());
+        char name[DISK_NAME_SIZE + 1];
+        terminalSafeName(run.console, stdout, image.getDiskName(), name, sizeof name);
+        putText(run.console, stdout, name);
         std::fputs("\"\n", stdout);
         sectorMap.start(image);
         std::printf("  at 0x%08lx, size 0x%08lx (%ld bytes), media 0x%02lx (%s), %s\n",

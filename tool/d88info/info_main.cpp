@@ -27,7 +27,8 @@ constexpr char ABOUT[] =
     "each entry are marked with what d88extract, run on the image in the\n"
     "current folder, does with them (all, some, none, no name, refused,\n"
     "no size), with the reason a file is not written or the later entry\n"
-    "that replaces it.\n";
+    "that replaces it. --disk=N shows disk N alone (the first line still\n"
+    "counts every disk).\n";
 
 D88Image image;
 // Which write replaces which, learnt before the page: about 1 MB.
@@ -41,6 +42,10 @@ int infoMain(int argc, char** argv) {
     ignoreBrokenPipe();
     Run run;
     run.console.program = "d88info";
+    noteTerminals(run.console);
+    // The page is read, not kept: a reader that stops early (`| head`)
+    // wants no word about it.
+    run.console.quietClosedPipe = true;
     CommandLine line;
     switch (parseCommandLine(argc, argv, INFO_OPTIONS, line)) {
     case ParseResult::Help:
@@ -74,13 +79,25 @@ int infoMain(int argc, char** argv) {
                      errno != 0 ? std::strerror(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
     }
-    // A file's mark names the write that replaces it, which may lie on a
-    // later disk: learn them all first.
-    laterWrites.remember(image, run.output);
+    run.selection = Selection(line);
     const std::int32_t diskCount = image.getDiskCount();
+    if (run.selection.reportMissingDisks(run.console, diskCount)) {
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
+    // A file's mark names the write that replaces it, which may lie on a
+    // later disk, shown or not: learn them all first.
+    laterWrites.remember(image, run.output);
     std::printf("%s: %ld disk%s\n", argumentAsShown(argument), static_cast<long>(diskCount),
                 diskCount == 1 ? "" : "s");
     for (std::int32_t i = 0; i < diskCount; ++i) {
+        // Nobody reads the rest.
+        if (run.console.standardOutputError == EPIPE) {
+            break;
+        }
+        if (!run.selection.takesDisk(i)) {
+            continue;
+        }
         std::printf("\n");
         printDiskReport(image, i, run, laterWrites);
     }

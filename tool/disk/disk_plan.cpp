@@ -102,7 +102,7 @@ StopReason whyStopped(D88Image& image, const RunStop& stop) {
 void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps, PlanReads reads) {
     const BootPlan boot = planBoot(image);
     steps.boot(boot);
-    if (isBootDisk(boot)) {
+    if (isBootDisk(boot) && steps.takes(TITLE_NAME)) {
         steps.title(planFile(image, output, reads, TITLE_NAME, BOOT_TRACK, TITLE_FIRST_SECTOR, BOOT_SIZE_CODE,
                              TITLE_SIZE));
     }
@@ -120,6 +120,9 @@ void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps, 
             return;
         }
         const DirEntry entry = readDirEntry(bytes);
+        if (!steps.takes(entry.name)) {
+            continue;
+        }
         steps.entry(j, entry,
                     planFile(image, output, reads, entry.name, entry.startTrack, entry.startSector, DATA_SIZE_CODE,
                              dirEntrySize(entry)));

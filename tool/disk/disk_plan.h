@@ -77,12 +77,18 @@ enum class PlanReads { Bytes, Places };
 // reads bytes.
 class DiskPlanSteps {
 public:
+    // Whether the file `name` (TTLPRG or an entry's) is wanted at all: one
+    // that is not is neither read nor handed on. Asked once per file.
+    virtual bool takes(const char* name) {
+        (void)name;
+        return true;
+    }
     virtual void boot(const BootPlan& plan) = 0;
-    // Only for a boot disk.
+    // Only for a boot disk whose TTLPRG is taken.
     virtual void title(const FilePlan& plan) = 0;
     // How many directory entries were read from this disk (0 to 128).
     virtual void directory(std::int32_t entriesRead) = 0;
-    // Entries in directory order from 0, up to the end mark.
+    // Entries taken, in directory order from 0, up to the end mark.
     virtual void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) = 0;
 
 protected:

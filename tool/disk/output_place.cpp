@@ -3,16 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 
-namespace {
-
-// Longest folder path the programs build: the output folder and a disk's.
-constexpr std::size_t FOLDER_SIZE = 4096;
-
-}  // namespace
-
 void OutputPlace::enterDisk(std::int32_t index) {
     disk = index;
-    diskFolderMade = false;
+    diskFolderState = FolderState::Untried;
 }
 
 bool OutputPlace::currentFolder(char* out, std::size_t size) const {
@@ -47,24 +40,46 @@ void OutputPlace::shownName(const char* name, char* out, std::size_t size) const
     }
 }
 
-bool OutputPlace::prepareFolder() const { return settings.folder[0] == '\0' || makeFolders(settings.folder); }
+bool OutputPlace::prepareFolder(bool checkOnly) const {
+    if (settings.folder[0] == '\0') {
+        return true;
+    }
+    return checkOnly ? canMakeFolders(settings.folder) : makeFolders(settings.folder);
+}
+
+DiskFolder OutputPlace::prepareDiskFolder(bool checkOnly) {
+    if (!settings.diskFolders || diskFolderState == FolderState::Ready) {
+        return DiskFolder::Ready;
+    }
+    if (diskFolderState == FolderState::Failed) {
+        return DiskFolder::FailedBefore;
+    }
+    char folder[FOLDER_PATH_SIZE];
+    const bool ready =
+        currentFolder(folder, sizeof folder) && (checkOnly ? canMakeFolders(folder) : makeFolders(folder));
+    diskFolderState = ready ? FolderState::Ready : FolderState::Failed;
+    return ready ? DiskFolder::Ready : DiskFolder::FailedNow;
+}
 
 bool OutputPlace::isImage(const char* name) const {
-    char folder[FOLDER_SIZE];
+    char folder[FOLDER_PATH_SIZE];
     return currentFolder(folder, sizeof folder)
            && isSameFile(OutputName{folder, name, settings.utf8Names}, image);
 }
 
 std::FILE* OutputPlace::create(const char* name) {
-    char folder[FOLDER_SIZE];
+    char folder[FOLDER_PATH_SIZE];
     if (!currentFolder(folder, sizeof folder)) {
         return nullptr;
     }
-    if (settings.diskFolders && !diskFolderMade) {
-        if (!makeFolders(folder)) {
-            return nullptr;
-        }
-        diskFolderMade = true;
+    switch (prepareDiskFolder(false)) {
+    case DiskFolder::Ready:
+        break;
+    case DiskFolder::FailedNow:
+        return nullptr;
+    case DiskFolder::FailedBefore:
+        errno = ENOENT;
+        return nullptr;
     }
     return createOutputFile(OutputName{folder, name, settings.utf8Names}, settings.keepOldFiles);
 }

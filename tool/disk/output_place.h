@@ -8,6 +8,13 @@
 
 #include "tool/host/file_system.h"
 
+// The longest folder path the programs build: the output folder and a
+// disk's.
+inline constexpr std::size_t FOLDER_PATH_SIZE = 4096;
+// The longest name messages show for a file: "diskNN/" and an entry's name
+// (or TTLPRG), with room to spare.
+inline constexpr std::size_t SHOWN_NAME_SIZE = 32;
+
 struct OutputSettings {
     // The output folder as given on the command line; "" for the current one.
     const char* folder = "";
@@ -17,6 +24,14 @@ struct OutputSettings {
     bool keepOldFiles = false;
     // File names in UTF-8 rather than raw Shift_JIS bytes.
     bool utf8Names = false;
+};
+
+// What became of the current disk's folder (DiskFolder::Ready when each
+// disk has none).
+enum class DiskFolder {
+    Ready,
+    FailedNow,     // it could not be made just now: errno says why
+    FailedBefore,  // an earlier file of this disk found it could not be made
 };
 
 // The output files of one run. A default one is the plain call's: the
@@ -36,9 +51,18 @@ public:
     // The disk whose files come next, for the per-disk folders.
     void enterDisk(std::int32_t index);
 
-    // Makes the output folder if it is missing; false with errno set when it
-    // cannot be made.
-    bool prepareFolder() const;
+    // Makes the output folder if it is missing, or when `checkOnly` only
+    // checks that it could be made; false with errno set when it cannot.
+    bool prepareFolder(bool checkOnly) const;
+
+    // Makes the current disk's folder for its files, or when `checkOnly`
+    // only checks that it could be made. Tried once per disk: a disk whose
+    // folder cannot be made reports it once, not once for each file.
+    DiskFolder prepareDiskFolder(bool checkOnly);
+
+    // The current disk's folder as messages name it: the output folder as
+    // given, then "diskNN"; false (errno set) when it does not fit.
+    bool diskFolderPath(char* out, std::size_t size) const { return currentFolder(out, size); }
 
     // Whether creating the output file `name` (an entry's name, already
     // checked by refusedNameReason) would replace the image.
@@ -51,7 +75,8 @@ public:
 
     // Creates the output file `name` for binary writing, making the disk's
     // folder first if it is missing; null with errno set when it cannot
-    // (EEXIST when keepOldFiles refuses an existing name).
+    // (EEXIST when keepOldFiles refuses an existing name; see
+    // prepareDiskFolder for a disk folder that cannot be made).
     std::FILE* create(const char* name);
 
     // Opens the existing output file `name` of the current disk for binary
@@ -71,8 +96,10 @@ private:
     OutputSettings settings;
     FileIdentity image;
     std::int32_t disk = 0;
-    // Only a disk that writes a file gets a folder.
-    bool diskFolderMade = false;
+    // Only a disk that writes a file gets a folder, made (or checked) when
+    // its first file is.
+    enum class FolderState { Untried, Ready, Failed };
+    FolderState diskFolderState = FolderState::Untried;
 };
 
 #endif

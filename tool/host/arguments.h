@@ -14,4 +14,17 @@ int toolMain(int argc, char** argv);
 // did. Points into storage that the next call reuses.
 const char* argumentAsShown(const char* argument);
 
+// Whether a NAME given on the command line is matched against the UTF-8
+// form of entries' names when names go out in UTF-8 (`utf8Names`). On
+// POSIX an argument is the terminal's own bytes, which --utf8 says are
+// UTF-8; on Windows it is always Unicode, matched as code page 932 (see
+// argumentAsShiftJis), so that a name matches the same whatever the option.
+bool matchesNamesInUtf8(bool utf8Names);
+
+// `argument`, a NAME, in the bytes that entries' raw names are written in:
+// the same bytes on POSIX; on Windows its code page 932 form. Null when it
+// holds a character that code page lacks: no entry can bear that name.
+// Points into storage that the next call reuses.
+const char* argumentAsShiftJis(const char* argument);
+
 #endif

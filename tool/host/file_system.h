@@ -123,4 +123,10 @@ std::uint32_t outputNameHash(const char* name, bool utf8);
 // else false with errno set.
 bool makeFolders(const char* path);
 
+// Whether makeFolders(path) would succeed, making nothing: false with errno
+// set as makeFolders would set it when something stands in the way (a file
+// where a folder belongs, a parent that cannot be written), so that a run
+// that writes nothing can say what the run would.
+bool canMakeFolders(const char* path);
+
 #endif

@@ -227,3 +227,46 @@ bool makeFolders(const char* path) {
     }
     return true;
 }
+
+bool canMakeFolders(const char* path) {
+    char partial[PATH_SIZE];
+    const std::size_t length = std::strlen(path);
+    if (length >= PATH_SIZE) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    std::memcpy(partial, path, length + 1);
+    // The same steps as makeFolders; the first folder missing ends the walk,
+    // as everything below it would be made afresh.
+    for (std::size_t i = 1; i <= length; ++i) {
+        if (i < length && partial[i] != '/') {
+            continue;
+        }
+        const char kept = partial[i];
+        partial[i] = '\0';
+        struct stat status;
+        if (stat(partial, &status) == 0) {
+            if (!S_ISDIR(status.st_mode)) {
+                errno = ENOTDIR;
+                return false;
+            }
+            partial[i] = kept;
+            continue;
+        }
+        if (errno != ENOENT) {
+            return false;
+        }
+        // mkdir needs to write and search the folder it makes one in.
+        std::size_t parentEnd = i;
+        while (parentEnd > 0 && partial[parentEnd - 1] != '/') {
+            --parentEnd;
+        }
+        while (parentEnd > 1 && partial[parentEnd - 1] == '/') {
+            --parentEnd;
+        }
+        partial[parentEnd] = '\0';
+        const char* parent = parentEnd == 0 ? (path[0] == '/' ? "/" : ".") : partial;
+        return access(parent, W_OK | X_OK) == 0;
+    }
+    return true;
+}

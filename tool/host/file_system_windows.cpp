@@ -353,3 +353,37 @@ bool makeFolders(const char* path) {
     }
     return true;
 }
+
+bool canMakeFolders(const char* path) {
+    const int length = widen(CP_UTF8, path, 0);
+    if (length < 0) {
+        return false;
+    }
+    // The same steps as makeFolders; the first folder missing ends the walk.
+    // Whether one could be made there is not known before trying.
+    const int root = rootLength(widePath, length);
+    if (root == length) {
+        if (root == 0 || isFolder(widePath)) {
+            return true;
+        }
+        errno = ENOENT;
+        return false;
+    }
+    for (int i = root + 1; i <= length; ++i) {
+        if (i < length && !isSeparator(widePath[i])) {
+            continue;
+        }
+        const wchar_t kept = widePath[i];
+        widePath[i] = L'\0';
+        const DWORD attributes = GetFileAttributesW(widePath);
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            return true;
+        }
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            errno = ENOTDIR;
+            return false;
+        }
+        widePath[i] = kept;
+    }
+    return true;
+}

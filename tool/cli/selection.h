@@ -1,0 +1,54 @@
+// Which disks and files a run takes: the disks --disk names (all when none
+// is named) and, on them, the files whose names match one of the NAMEs
+// given after the image (all when none is given). It also keeps which
+// NAMEs matched, for the ones that found nothing.
+#ifndef TOOL_CLI_SELECTION_H
+#define TOOL_CLI_SELECTION_H
+
+#include <cstdint>
+
+#include "tool/cli/messages.h"
+#include "tool/cli/options.h"
+
+// Whether `name` matches `pattern` as a whole: '*' stands for any run of
+// characters, '?' for one character, every other character for itself,
+// case included. Characters are UTF-8 ones when `utf8`, otherwise Shift_JIS
+// ones (a lead byte and its trail byte are one). A byte that begins no
+// whole character is a character of its own.
+bool nameMatches(const char* pattern, const char* name, bool utf8);
+
+class Selection {
+public:
+    // Every disk and every file.
+    Selection() = default;
+    // What `line` asks for. Its NAMEs stay in argv, which outlives the run.
+    explicit Selection(const CommandLine& line);
+
+    bool takesDisk(std::int32_t disk) const;
+
+    // Whether the file `name` (an entry's raw name, or TTLPRG) is taken,
+    // noting every NAME that matches it. Ask once for each file met.
+    bool takesFile(const char* name);
+
+    // "PROGRAM: no disk N in the image" on standard error for each disk
+    // asked for that an image of `diskCount` disks does not hold; true when
+    // there was any.
+    bool reportMissingDisks(Console& console, std::int32_t diskCount) const;
+
+    // "PROGRAM: NAME: not found in the image" on standard error for each
+    // NAME that matched no file taken; true when there was any.
+    bool reportNamesNotFound(Console& console) const;
+
+private:
+    bool matched(std::int32_t index) const { return ((found[index / 8] >> (index % 8)) & 1u) != 0; }
+
+    const char* const* names = nullptr;
+    std::int32_t nameCount = 0;
+    DiskChoice disks;
+    // Names are matched in their UTF-8 form, not as raw bytes.
+    bool utf8 = false;
+    // One bit per NAME: whether a file taken matched it.
+    std::uint8_t found[MAX_NAMES / 8] = {};
+};
+
+#endif
