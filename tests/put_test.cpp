@@ -288,10 +288,38 @@ TEST(PutCases, CopiesOfOneDiskMustAgree) {
     EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("four"), 1024));
 }
 
+TEST(PutCases, OnlyTheFilesTakenGoBack) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"-C", "out", image});
+    const fs::path out = scratch.work() / "out";
+    const Tree extracted = treeOf(out);
+    writeFile(out / "HELLO", text("hi"));
+    writeFile(out / "GROW", text("left as it is"));
+
+    const ToolResult one = put(scratch, {"-C", "out", "-o", "new.d88", image, "H*"});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out, console("HELLO: written in its place\n"));
+    (void)extract(scratch, {"-C", "back", "new.d88"});
+    EXPECT_EQ(readFile(scratch.work() / "back" / "HELLO"), padded(text("hi"), 1024));
+    EXPECT_EQ(readFile(scratch.work() / "back" / "GROW"), extracted.at("GROW"));
+
+    // A NAME or a disk that is not there fails the run, and nothing is written.
+    fs::remove(scratch.work() / "new.d88");
+    const ToolResult missing = put(scratch, {"-C", "out", "-o", "new.d88", image, "HELLO", "NONE"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, console("d88put: NONE: not found in the image\n"));
+    const ToolResult noDisk = put(scratch, {"--disk=3", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(noDisk.status, 1);
+    EXPECT_EQ(noDisk.err, console("d88put: no disk 3 in the image\n"));
+    EXPECT_TRUE(nothingNew(scratch));
+}
+
 TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
-    const std::string usage = console("Usage: d88put [OPTION]... -o NEW IMAGE\n"
+    const std::string usage = console("Usage: d88put [OPTION]... -o NEW IMAGE [NAME]...\n"
                                       "Try 'd88put --help' for more information.\n");
     for (const Args& args : std::vector<Args>{{}, {scratch.image().string()}, {"-o", "new.d88"}, {"-k"}}) {
         const ToolResult result = put(scratch, args);
@@ -300,8 +328,8 @@ TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     }
     const ToolResult help = put(scratch, {"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--utf8", "--relocate",
-                               "--dry-run"}) {
+    for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--disk=N", "--utf8",
+                               "--relocate", "--dry-run"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }

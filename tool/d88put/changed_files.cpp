@@ -72,6 +72,9 @@ public:
           diskOffset(diskOffset),
           listedBefore(listedBefore) {}
 
+    // Only the files the run takes; d88extract with the same NAMEs writes
+    // no others, so they neither belong nor replace.
+    bool takes(const char* name) override { return run.selection.takesFile(name); }
     void boot(const BootPlan&) override {}
     void title(const FilePlan& file) override { consider(file, TITLE_ENTRY, DirEntry{}); }
     void directory(std::int32_t) override {}
@@ -188,6 +191,9 @@ bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, st
 void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPlan& plan) {
     laterWrites.start(run.output.getSettings());
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
+        if (!run.selection.takesDisk(disk)) {
+            continue;
+        }
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);

@@ -24,15 +24,16 @@ constexpr int EXIT_FAILURE_STATUS = 1;
 constexpr int EXIT_USAGE = 2;
 
 constexpr char PROGRAM[] = "d88put";
-constexpr char USAGE[] = "Usage: d88put [OPTION]... -o NEW IMAGE\n";
+constexpr char USAGE[] = "Usage: d88put [OPTION]... -o NEW IMAGE [NAME]...\n";
 constexpr char ABOUT[] =
     "Puts changed files back: writes NEW, a copy of the D88 image IMAGE with\n"
     "each file that differs from what d88extract, with the same -C,\n"
     "--disk-folders and --utf8, writes for it put back in its place. A file\n"
     "longer than its run grows into the free sectors after it, or with\n"
-    "--relocate moves to the first free run long enough. Refused files are\n"
-    "named on standard error, and then no NEW is written. IMAGE is never\n"
-    "written.\n";
+    "--relocate moves to the first free run long enough. With NAMEs, or\n"
+    "--disk, only the files d88extract takes with them are put back. Refused\n"
+    "files are named on standard error, and then no NEW is written. IMAGE is\n"
+    "never written.\n";
 
 // About 4 MB each: static storage, not the stack.
 D88Image image;
@@ -93,7 +94,9 @@ void printDone(Run& run) {
         place.enterDisk(change.place.disk);
         char shown[64];
         place.shownName(change.name, shown, sizeof shown);
-        putText(run.console, stdout, shown);
+        char safe[64];
+        terminalSafeName(run.console, stdout, shown, safe, sizeof safe);
+        putText(run.console, stdout, safe);
         switch (change.result) {
         case PutResult::Grown:
             std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
@@ -118,6 +121,7 @@ int putMain(int argc, char** argv) {
     ignoreBrokenPipe();
     Run run;
     run.console.program = PROGRAM;
+    noteTerminals(run.console);
     CommandLine line;
     switch (parseCommandLine(argc, argv, PUT_OPTIONS, line)) {
     case ParseResult::Help:
@@ -159,6 +163,11 @@ int putMain(int argc, char** argv) {
     settings.diskFolders = line.diskFolders;
     settings.utf8Names = line.utf8;
     run.output = OutputPlace(settings, identity);
+    run.selection = Selection(line);
+    if (run.selection.reportMissingDisks(run.console, image.getDiskCount())) {
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
     // A folder that is not there holds no files: most likely a mistyped name.
     if (line.directory != nullptr && !isFolderPath(line.directory)) {
         std::fprintf(stderr, "%s: %s: no such folder\n", PROGRAM, argumentAsShown(line.directory));
@@ -175,7 +184,8 @@ int putMain(int argc, char** argv) {
     if (readFailed) {
         reportImageReadError(run.console, line.image, image.getReadError());
     }
-    bool done = !plan.anyRefused() && !run.fileFailed && !readFailed;
+    const bool namesMissed = run.selection.reportNamesNotFound(run.console);
+    bool done = !plan.anyRefused() && !run.fileFailed && !readFailed && !namesMissed;
     if (done && !line.dryRun) {
         done = writeNewImage(image, run, plan, line.output);
     }

@@ -85,7 +85,7 @@ std::FILE* OutputPlace::create(const char* name) {
 }
 
 std::FILE* OutputPlace::openExisting(const char* name, std::int64_t& length, FileIdentity& identity) const {
-    char folder[FOLDER_SIZE];
+    char folder[FOLDER_PATH_SIZE];
     if (!currentFolder(folder, sizeof folder)) {
         return nullptr;
     }
