@@ -94,36 +94,15 @@ std::int32_t SectorMap::freeCount() const {
 
 SectorMap::FreeRun SectorMap::longestFreeRun() const {
     FreeRun longest;
-    FreeRun current;
-    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT; at = nextDataSector(at)) {
-        if (!isFree(at)) {
-            current.length = 0;
-            continue;
+    (void)scanFreeRuns([&longest](const FreeRun& run) {
+        if (run.length > longest.length) {
+            longest = run;
         }
-        if (current.length == 0) {
-            current.start = at;
-        }
-        ++current.length;
-        if (current.length > longest.length) {
-            longest = current;
-        }
-    }
+        return false;
+    });
     return longest;
 }
 
 SectorMap::FreeRun SectorMap::firstFreeRun(std::int32_t count) const {
-    FreeRun current;
-    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT; at = nextDataSector(at)) {
-        if (!isFree(at)) {
-            current.length = 0;
-            continue;
-        }
-        if (current.length == 0) {
-            current.start = at;
-        }
-        if (++current.length >= count) {
-            return current;
-        }
-    }
-    return FreeRun{};
+    return scanFreeRuns([count](const FreeRun& run) { return run.length >= count; });
 }

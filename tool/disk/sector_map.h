@@ -59,6 +59,29 @@ private:
     void directory(std::int32_t) override {}
     void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override;
 
+    // Hands `grown` each run of free sectors, in the order runs step, each
+    // time it grows by a sector, until `grown` says it is enough: that run,
+    // or none.
+    template <typename Grown>
+    FreeRun scanFreeRuns(Grown grown) const {
+        FreeRun current;
+        for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT;
+             at = nextDataSector(at)) {
+            if (!isFree(at)) {
+                current.length = 0;
+                continue;
+            }
+            if (current.length == 0) {
+                current.start = at;
+            }
+            ++current.length;
+            if (grown(current)) {
+                return current;
+            }
+        }
+        return FreeRun{};
+    }
+
     static bool onMap(DataSector at);
     static bool isFileSector(DataSector at);
     static std::int32_t fileSectorIndex(DataSector at);

@@ -200,7 +200,15 @@ std::uint32_t outputNameHash(const char* name, bool utf8) {
     return hash;
 }
 
-bool makeFolders(const char* path) {
+namespace {
+
+enum class Step { Next, Fail, Done };
+
+// Walks the folders of `path`, each parent in turn and the path itself
+// last, handing `step` the path up to each (in a buffer it may cut further)
+// and where that ends; false when a step fails or the path does not fit.
+template <typename StepOn>
+bool eachFolder(const char* path, StepOn step) {
     char partial[PATH_SIZE];
     const std::size_t length = std::strlen(path);
     if (length >= PATH_SIZE) {
@@ -208,56 +216,55 @@ bool makeFolders(const char* path) {
         return false;
     }
     std::memcpy(partial, path, length + 1);
-    // Each parent in turn, then the folder itself; one that exists is fine.
     for (std::size_t i = 1; i <= length; ++i) {
         if (i < length && partial[i] != '/') {
             continue;
         }
         const char kept = partial[i];
         partial[i] = '\0';
-        if (mkdir(partial, 0777) != 0) {
-            // mkdir's own reason, unless it was only that a file is there.
-            const int error = errno == EEXIST ? ENOTDIR : errno;
-            if (!isFolder(partial)) {
-                errno = error;
-                return false;
-            }
+        const Step next = step(partial, i);
+        if (next != Step::Next) {
+            return next == Step::Done;
         }
         partial[i] = kept;
     }
     return true;
 }
 
-bool canMakeFolders(const char* path) {
-    char partial[PATH_SIZE];
-    const std::size_t length = std::strlen(path);
-    if (length >= PATH_SIZE) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
-    std::memcpy(partial, path, length + 1);
-    // The same steps as makeFolders; the first folder missing ends the walk,
-    // as everything below it would be made afresh.
-    for (std::size_t i = 1; i <= length; ++i) {
-        if (i < length && partial[i] != '/') {
-            continue;
+}  // namespace
+
+bool makeFolders(const char* path) {
+    // One that exists is fine.
+    return eachFolder(path, [](char* partial, std::size_t) {
+        if (mkdir(partial, 0777) != 0) {
+            // mkdir's own reason, unless it was only that a file is there.
+            const int error = errno == EEXIST ? ENOTDIR : errno;
+            if (!isFolder(partial)) {
+                errno = error;
+                return Step::Fail;
+            }
         }
-        const char kept = partial[i];
-        partial[i] = '\0';
+        return Step::Next;
+    });
+}
+
+bool canMakeFolders(const char* path) {
+    // The first folder missing ends the walk, as everything below it would
+    // be made afresh.
+    return eachFolder(path, [path](char* partial, std::size_t end) {
         struct stat status;
         if (stat(partial, &status) == 0) {
             if (!S_ISDIR(status.st_mode)) {
                 errno = ENOTDIR;
-                return false;
+                return Step::Fail;
             }
-            partial[i] = kept;
-            continue;
+            return Step::Next;
         }
         if (errno != ENOENT) {
-            return false;
+            return Step::Fail;
         }
         // mkdir needs to write and search the folder it makes one in.
-        std::size_t parentEnd = i;
+        std::size_t parentEnd = end;
         while (parentEnd > 0 && partial[parentEnd - 1] != '/') {
             --parentEnd;
         }
@@ -266,7 +273,6 @@ bool canMakeFolders(const char* path) {
         }
         partial[parentEnd] = '\0';
         const char* parent = parentEnd == 0 ? (path[0] == '/' ? "/" : ".") : partial;
-        return access(parent, W_OK | X_OK) == 0;
-    }
-    return true;
+        return access(parent, W_OK | X_OK) == 0 ? Step::Done : Step::Fail;
+    });
 }

@@ -321,15 +321,22 @@ std::uint32_t outputNameHash(const char* name, bool) {
     return hash;
 }
 
-bool makeFolders(const char* path) {
+namespace {
+
+enum class Step { Next, Fail, Done };
+
+// Walks the folders of `path` (as the command line carries it), each parent
+// in turn and the path itself last, handing `step` the wide path up to each;
+// false when a step fails. A drive, a root or a share alone has nothing to
+// make.
+template <typename StepOn>
+bool eachFolder(const char* path, StepOn step) {
     const int length = widen(CP_UTF8, path, 0);
     if (length < 0) {
         return false;
     }
-    // Each parent in turn, then the folder itself; one that exists is fine.
     const int root = rootLength(widePath, length);
     if (root == length) {
-        // A drive, a root or a share alone: nothing to make.
         if (root == 0 || isFolder(widePath)) {
             return true;
         }
@@ -342,48 +349,43 @@ bool makeFolders(const char* path) {
         }
         const wchar_t kept = widePath[i];
         widePath[i] = L'\0';
-        if (CreateDirectoryW(widePath, nullptr) == 0) {
-            const DWORD error = GetLastError();
-            if (!isFolder(widePath)) {
-                errno = error == ERROR_ALREADY_EXISTS ? ENOTDIR : error == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
-                return false;
-            }
+        const Step next = step(widePath);
+        if (next != Step::Next) {
+            return next == Step::Done;
         }
         widePath[i] = kept;
     }
     return true;
 }
 
+}  // namespace
+
+bool makeFolders(const char* path) {
+    // One that exists is fine.
+    return eachFolder(path, [](const wchar_t* partial) {
+        if (CreateDirectoryW(partial, nullptr) == 0) {
+            const DWORD error = GetLastError();
+            if (!isFolder(partial)) {
+                errno = error == ERROR_ALREADY_EXISTS ? ENOTDIR : error == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+                return Step::Fail;
+            }
+        }
+        return Step::Next;
+    });
+}
+
 bool canMakeFolders(const char* path) {
-    const int length = widen(CP_UTF8, path, 0);
-    if (length < 0) {
-        return false;
-    }
-    // The same steps as makeFolders; the first folder missing ends the walk.
-    // Whether one could be made there is not known before trying.
-    const int root = rootLength(widePath, length);
-    if (root == length) {
-        if (root == 0 || isFolder(widePath)) {
-            return true;
-        }
-        errno = ENOENT;
-        return false;
-    }
-    for (int i = root + 1; i <= length; ++i) {
-        if (i < length && !isSeparator(widePath[i])) {
-            continue;
-        }
-        const wchar_t kept = widePath[i];
-        widePath[i] = L'\0';
-        const DWORD attributes = GetFileAttributesW(widePath);
+    // The first folder missing ends the walk; whether one could be made
+    // there is not known before trying.
+    return eachFolder(path, [](const wchar_t* partial) {
+        const DWORD attributes = GetFileAttributesW(partial);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
-            return true;
+            return Step::Done;
         }
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             errno = ENOTDIR;
-            return false;
+            return Step::Fail;
         }
-        widePath[i] = kept;
-    }
-    return true;
+        return Step::Next;
+    });
 }
