@@ -199,8 +199,7 @@ SectorLocation D88Image::locateSector(std::int32_t track, std::int32_t c, std::i
         return location;
     }
     // Header bytes hold 0 to 255: any other value matches no record.
-    constexpr std::int32_t BYTE_MAX = 0xFF;
-    if ((c | h | r | n) < 0 || (c | h | r | n) > BYTE_MAX) {
+    if ((c | h | r | n) < 0 || (c | h | r | n) > SECTOR_ID_MAX) {
         return location;
     }
     const SectorIdentity id = static_cast<SectorIdentity>(c) | (static_cast<SectorIdentity>(h) << 8)

@@ -49,13 +49,14 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Utf8:
             line.utf8 = true;
             break;
-        case Option::Directory:
         case Option::Relocate:
             line.relocate = true;
             break;
         case Option::DryRun:
             line.dryRun = true;
             break;
+        // These take values.
+        case Option::Directory:
         case Option::Disk:
         case Option::Output:
             break;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tool/disk/dir_entry.h"
+#include "tool/disk/shift_jis.h"
 #include "tool/host/arguments.h"
 #include "tool/host/sjis_text.h"
 
@@ -12,14 +13,21 @@ namespace {
 constexpr char ANY_RUN = '*';
 constexpr char ANY_ONE = '?';
 
-bool isShiftJisLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-bool isShiftJisTrail(unsigned char byte) { return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC); }
+// The NAMEs as they are compared, made once for the run: converting each
+// again for every file met costs seconds with thousands of them. Where a
+// NAME needs no conversion it is its argument; converted ones (Windows, where
+// a command line holds at most 32767 units of at most two bytes each) are
+// kept in the pool.
+const char* patterns[MAX_NAMES];
+constexpr std::size_t PATTERN_POOL_SIZE = 2 * 32768 + MAX_NAMES;
+char patternPool[PATTERN_POOL_SIZE];
+
 
 // The bytes of the character at `text` (which is not at its end).
 std::size_t characterLength(const char* text, bool utf8) {
     const auto first = static_cast<unsigned char>(text[0]);
     if (!utf8) {
-        return isShiftJisLead(first) && isShiftJisTrail(static_cast<unsigned char>(text[1])) ? 2 : 1;
+        return startsDoubleByte(text) ? 2 : 1;
     }
     std::size_t length = 1;
     if (first >= 0xC2 && first <= 0xDF) {
@@ -77,7 +85,23 @@ bool nameMatches(const char* pattern, const char* name, bool utf8) {
 }
 
 Selection::Selection(const CommandLine& line)
-    : names(line.names), nameCount(line.nameCount), disks(line.disks), utf8(matchesNamesInUtf8(line.utf8)) {}
+    : names(line.names), nameCount(line.nameCount), disks(line.disks), utf8(matchesNamesInUtf8(line.utf8)) {
+    std::size_t used = 0;
+    for (std::int32_t i = 0; i < nameCount; ++i) {
+        const char* pattern = utf8 ? names[i] : argumentAsShiftJis(names[i]);
+        if (pattern != nullptr && pattern != names[i]) {
+            const std::size_t size = std::strlen(pattern) + 1;
+            // Null, as for a NAME no entry can bear, should the pool be full.
+            const char* kept = nullptr;
+            if (size <= PATTERN_POOL_SIZE - used) {
+                kept = static_cast<const char*>(std::memcpy(patternPool + used, pattern, size));
+                used += size;
+            }
+            pattern = kept;
+        }
+        patterns[i] = pattern;
+    }
+}
 
 bool Selection::takesDisk(std::int32_t disk) const {
     return !disks.any() || (disk >= 0 && disk < MAX_DISKS && ((disks.mask >> disk) & 1u) != 0);
@@ -100,7 +124,7 @@ bool Selection::takesFile(const char* name) {
         if (taken && matched(i)) {
             continue;
         }
-        const char* pattern = utf8 ? names[i] : argumentAsShiftJis(names[i]);
+        const char* pattern = patterns[i];
         if (pattern != nullptr && nameMatches(pattern, compared, utf8)) {
             found[i / 8] = static_cast<std::uint8_t>(found[i / 8] | (1u << (i % 8)));
             taken = true;

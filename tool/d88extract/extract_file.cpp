@@ -36,7 +36,8 @@ bool diskFolderReady(Run& run) {
         return true;
     case DiskFolder::FailedNow: {
         const int error = errno;
-        char folder[FOLDER_PATH_SIZE];
+        // Room for a disk folder's path that was too long to make.
+        char folder[FOLDER_PATH_SIZE + 16];
         if (!run.output.diskFolderPath(folder, sizeof folder)) {
             folder[0] = '\0';
         }

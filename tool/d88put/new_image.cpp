@@ -128,10 +128,7 @@ const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
     const Change& change = plan.change(write.change);
     std::memset(piece, 0, sizeof piece);
     if (write.piece == ENTRY_PLACE_PIECE) {
-        piece[0] = static_cast<std::uint8_t>(change.start.track);
-        piece[1] = static_cast<std::uint8_t>(change.start.sector);
-        piece[2] = static_cast<std::uint8_t>(change.end.track);
-        piece[3] = static_cast<std::uint8_t>(change.end.sector);
+        storeEntryPlace(piece, change.start, change.end);
         return piece;
     }
     const std::int64_t from = std::int64_t{write.piece} * change.pieceSize();

@@ -179,7 +179,7 @@ void Placer::writeEntryPlace(std::int32_t index) {
     const SectorLocation location =
         image.locateSector(DIRECTORY_TRACK, cylinderOf(DIRECTORY_TRACK), headOf(DIRECTORY_TRACK),
                            DIRECTORY_FIRST_SECTOR + at / DATA_SECTOR_SIZE, DATA_SIZE_CODE);
-    if (!plan.addWrite(location.dataOffset + at % DATA_SECTOR_SIZE + DIR_START_TRACK_OFFSET, index,
+    if (!plan.addWrite(location.dataOffset + at % DATA_SECTOR_SIZE + DIR_PLACE_OFFSET, index,
                        ENTRY_PLACE_PIECE)) {
         plan.change(index).refuse(Refusal::TooManyWrites);
     }

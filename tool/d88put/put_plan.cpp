@@ -23,7 +23,7 @@ bool PutPlan::addWrite(std::int64_t offset, std::int32_t change, std::int32_t pi
 
 std::int32_t PutPlan::writeSize(std::int32_t index) const {
     const SectorWrite& write = writeList[index];
-    return write.piece == ENTRY_PLACE_PIECE ? ENTRY_PLACE_SIZE : changeList[write.change].pieceSize();
+    return write.piece == ENTRY_PLACE_PIECE ? DIR_PLACE_SIZE : changeList[write.change].pieceSize();
 }
 
 void PutPlan::sortWrites() {

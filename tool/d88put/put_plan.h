@@ -65,10 +65,9 @@ struct Change {
     void refuse(Refusal why, std::int32_t disk = 0, std::int32_t entry = 0);
 };
 
-// The piece of a write that is no file bytes but the entry's four place
-// bytes (start track and sector, end track and sector) in the directory.
+// The piece of a write that is no file bytes but the entry's place bytes
+// in the directory.
 inline constexpr std::int32_t ENTRY_PLACE_PIECE = -1;
-inline constexpr std::int32_t ENTRY_PLACE_SIZE = 4;
 
 // Bytes of the new image that differ from the image's: piece `piece` of
 // change `change`'s file (zeros past its end) at file offset `offset`.

@@ -7,8 +7,12 @@
 
 #include "tool/disk/disk_layout.h"
 
-// Byte 0 of the boot sector, then the 18 signature bytes.
-inline constexpr std::int32_t BOOT_CHECK_SIZE = 19;
+// The signature: 17 characters and their terminating 0, which is compared
+// too, from byte 1 of the boot sector.
+inline constexpr std::int32_t BOOT_SIGNATURE_OFFSET = 1;
+inline constexpr std::int32_t BOOT_SIGNATURE_SIZE = 18;
+// The bytes of the boot sector the check reads.
+inline constexpr std::int32_t BOOT_CHECK_SIZE = BOOT_SIGNATURE_OFFSET + BOOT_SIGNATURE_SIZE;
 
 enum class BootSignature { None, A, B };
 

@@ -16,6 +16,12 @@ inline constexpr std::int32_t DIR_START_SECTOR_OFFSET = 0x0D;
 inline constexpr std::int32_t DIR_END_TRACK_OFFSET = 0x0E;
 inline constexpr std::int32_t DIR_END_SECTOR_OFFSET = 0x0F;
 inline constexpr std::uint8_t DIR_END_MARK = 0xFF;
+// The four place bytes stand together: start track and sector, end track
+// and sector.
+inline constexpr std::int32_t DIR_PLACE_OFFSET = DIR_START_TRACK_OFFSET;
+inline constexpr std::int32_t DIR_PLACE_SIZE = 4;
+static_assert(DIR_START_SECTOR_OFFSET == DIR_PLACE_OFFSET + 1 && DIR_END_TRACK_OFFSET == DIR_PLACE_OFFSET + 2
+              && DIR_END_SECTOR_OFFSET == DIR_PLACE_OFFSET + 3);
 static_assert(DIRECTORY_ENTRIES * DIR_ENTRY_SIZE == DIRECTORY_SIZE);
 
 struct DirEntry {
@@ -32,6 +38,15 @@ DirEntry readDirEntry(const std::uint8_t* bytes);
 
 inline DataSector entryStart(const DirEntry& entry) { return DataSector{entry.startTrack, entry.startSector}; }
 inline DataSector entryEnd(const DirEntry& entry) { return DataSector{entry.endTrack, entry.endSector}; }
+
+// The four place bytes of an entry that starts at `start` and ends at `end`
+// (tracks and sectors below 256), as they stand from DIR_PLACE_OFFSET.
+inline void storeEntryPlace(std::uint8_t* place, DataSector start, DataSector end) {
+    place[DIR_START_TRACK_OFFSET - DIR_PLACE_OFFSET] = static_cast<std::uint8_t>(start.track);
+    place[DIR_START_SECTOR_OFFSET - DIR_PLACE_OFFSET] = static_cast<std::uint8_t>(start.sector);
+    place[DIR_END_TRACK_OFFSET - DIR_PLACE_OFFSET] = static_cast<std::uint8_t>(end.track);
+    place[DIR_END_SECTOR_OFFSET - DIR_PLACE_OFFSET] = static_cast<std::uint8_t>(end.sector);
+}
 
 // The size rule: every sector from start to end inclusive, five to a track.
 // Negative when the end lies before the start, which no file can be.

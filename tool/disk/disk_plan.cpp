@@ -7,14 +7,13 @@
 
 namespace {
 
-constexpr std::int32_t BYTE_MAX = 0xFF;
 
 // Every record of one track, to tell a sector hidden behind a count of 0
 // from one that is not there at all.
 std::uint8_t trackIds[MAX_TRACK_RECORDS * TRACK_ID_SIZE];
 
 bool trackHolds(D88Image& image, const RunStop& stop) {
-    if (((stop.c | stop.h | stop.r | stop.n) & ~BYTE_MAX) != 0) {
+    if (((stop.c | stop.h | stop.r | stop.n) & ~SECTOR_ID_MAX) != 0) {
         return false;
     }
     const std::int32_t count = image.readTrackIds(stop.track, trackIds, sizeof trackIds) / TRACK_ID_SIZE;

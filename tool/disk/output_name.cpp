@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "tool/disk/shift_jis.h"
+
 namespace {
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -36,28 +38,12 @@ bool isWindowsDeviceName(const char* name) {
            && name[3] >= '1' && name[3] <= '9';
 }
 
-// Shift_JIS: a lead byte and the byte after it, when that byte lies in the
-// trail range, make one character. 0x5C is such a trail byte (83 5C is a
-// katakana, 95 5C a kanji), while '/' and ':' never are.
-constexpr unsigned char LEAD_FIRST = 0x81, LEAD_LAST = 0x9F, LEAD_HIGH_FIRST = 0xE0, LEAD_HIGH_LAST = 0xFC;
-constexpr unsigned char TRAIL_FIRST = 0x40, TRAIL_LAST = 0x7E, TRAIL_HIGH_FIRST = 0x80,
-                        TRAIL_HIGH_LAST = 0xFC;
-
-bool isLeadByte(unsigned char byte) {
-    return (byte >= LEAD_FIRST && byte <= LEAD_LAST) || (byte >= LEAD_HIGH_FIRST && byte <= LEAD_HIGH_LAST);
-}
-
-bool isTrailByte(unsigned char byte) {
-    return (byte >= TRAIL_FIRST && byte <= TRAIL_LAST)
-           || (byte >= TRAIL_HIGH_FIRST && byte <= TRAIL_HIGH_LAST);
-}
-
 // Whether the ASCII character `wanted` stands in `name` as a character of
 // its own. Windows takes any byte after a lead byte into its character;
 // reading an out-of-range one as a character of its own only refuses more.
 bool holdsCharacter(const char* name, char wanted) {
     for (const char* at = name; *at != '\0'; ++at) {
-        if (isLeadByte(static_cast<unsigned char>(at[0])) && isTrailByte(static_cast<unsigned char>(at[1]))) {
+        if (startsDoubleByte(at)) {
             ++at;
         } else if (*at == wanted) {
             return true;

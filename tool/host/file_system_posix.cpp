@@ -263,6 +263,11 @@ bool canMakeFolders(const char* path) {
         if (errno != ENOENT) {
             return Step::Fail;
         }
+        // A link that leads nowhere stands in mkdir's way as a file would.
+        if (lstat(partial, &status) == 0) {
+            errno = ENOTDIR;
+            return Step::Fail;
+        }
         // mkdir needs to write and search the folder it makes one in.
         std::size_t parentEnd = end;
         while (parentEnd > 0 && partial[parentEnd - 1] != '/') {
