@@ -139,16 +139,20 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     if (same) {
         return;
     }
-    // A disk listed again at the same place is the same disk: its file in
-    // another folder is a copy of the same entry's.
+    // A disk listed again at the same place is the same disk, its entry the
+    // same entry: in the same folder its file is the same file, which this
+    // later listing writes last; in another folder, a copy.
     for (std::int32_t i = 0; listedBefore && i < plan.changeCount(); ++i) {
         Change& earlier = plan.change(i);
-        if (earlier.diskOffset == diskOffset && earlier.place.entry == index && earlier.place.disk != disk) {
-            if (!sameAsEarlierCopy(earlier, file.name, length)) {
-                earlier.refuse(Refusal::CopiesDiffer);
-            }
-            return;
+        if (earlier.diskOffset != diskOffset || earlier.place.entry != index || earlier.place.disk == disk) {
+            continue;
         }
+        if (!run.output.getSettings().diskFolders) {
+            earlier.place.disk = disk;
+        } else if (!sameAsEarlierCopy(earlier, file.name, length)) {
+            earlier.refuse(Refusal::CopiesDiffer, disk);
+        }
+        return;
     }
     Change* change = plan.addChange();
     if (change == nullptr) {

@@ -94,8 +94,14 @@ bool Placer::placeWithoutMoving(std::int32_t index) {
     }
     const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
     const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
+    // Where the reader's run ends, which the entry's end sector need not
+    // name: a run that starts above sector 5 counts upward on its track, as
+    // far as the size rule says.
     change.start = entryStart(change.entry);
-    change.end = entryEnd(change.entry);
+    change.end = change.start;
+    for (std::int32_t i = 1; i < runSectors; ++i) {
+        change.end = nextDataSector(change.end);
+    }
     if (needed >= 0 && needed <= runSectors) {
         change.result = PutResult::InPlace;
         change.sectors = runSectors;
@@ -155,6 +161,12 @@ void Placer::writeRun(std::int32_t index, DataSector start, std::int32_t sectors
     for (std::int32_t piece = 0; piece < sectors; ++piece, at = nextDataSector(at)) {
         const SectorLocation location =
             image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
+        // The run was read in full and the sectors added are free, so each
+        // is there whole; a sector that is not would take bytes it lacks.
+        if (!location.found() || location.available < DATA_SECTOR_SIZE) {
+            plan.change(index).refuse(Refusal::Damaged);
+            return;
+        }
         if (!plan.addWrite(location.dataOffset, index, piece)) {
             plan.change(index).refuse(Refusal::TooManyWrites);
             return;
@@ -166,6 +178,10 @@ void Placer::writeTitle(std::int32_t index) {
     for (std::int32_t piece = 0; piece < TITLE_SECTOR_COUNT; ++piece) {
         const SectorLocation location = image.locateSector(BOOT_TRACK, cylinderOf(BOOT_TRACK), headOf(BOOT_TRACK),
                                                            TITLE_FIRST_SECTOR + piece, BOOT_SIZE_CODE);
+        if (!location.found() || location.available < BOOT_SECTOR_SIZE) {
+            plan.change(index).refuse(Refusal::Damaged);
+            return;
+        }
         if (!plan.addWrite(location.dataOffset, index, piece)) {
             plan.change(index).refuse(Refusal::TooManyWrites);
             return;
@@ -179,6 +195,10 @@ void Placer::writeEntryPlace(std::int32_t index) {
     const SectorLocation location =
         image.locateSector(DIRECTORY_TRACK, cylinderOf(DIRECTORY_TRACK), headOf(DIRECTORY_TRACK),
                            DIRECTORY_FIRST_SECTOR + at / DATA_SECTOR_SIZE, DATA_SIZE_CODE);
+    if (!location.found() || location.available < DATA_SECTOR_SIZE) {
+        plan.change(index).refuse(Refusal::Damaged);
+        return;
+    }
     if (!plan.addWrite(location.dataOffset + at % DATA_SECTOR_SIZE + DIR_PLACE_OFFSET, index,
                        ENTRY_PLACE_PIECE)) {
         plan.change(index).refuse(Refusal::TooManyWrites);

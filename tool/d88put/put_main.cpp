@@ -64,7 +64,7 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
         }
         return;
     case Refusal::TooLong: std::snprintf(text, size, "longer than %ld bytes", static_cast<long>(TITLE_SIZE)); return;
-    case Refusal::CopiesDiffer: std::snprintf(text, size, "its copies differ"); return;
+    case Refusal::CopiesDiffer: std::snprintf(text, size, "its copy in disk%02ld differs", disk); return;
     case Refusal::TooManyWrites:
         std::snprintf(text, size, "more sectors change than d88put can check in one run");
         return;

@@ -19,7 +19,8 @@ enum class Refusal {
                     // cover a header
     CrossLinked,    // with entry `refusalEntry` (or TTLPRG) of disk `refusalDisk`
     TooLong,        // TTLPRG of more than 3840 bytes
-    CopiesDiffer,   // a disk listed twice, its copies changed differently
+    CopiesDiffer,   // a disk listed twice, its copy in the folder of disk
+                    // `refusalDisk` changed differently
     TooManyWrites,  // more sectors change than a run can check
 };
 
