@@ -235,6 +235,28 @@ TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
     EXPECT_EQ(out.find("Disk 64:"), std::string::npos);
 }
 
+// The catalogue ends at 64 disks; a 65th whole header is said on the first
+// line, and a short one after the 64th is not (it would be no disk).
+TEST(InfoPage, AFileOfMoreThan64DisksSaysOnlyTheFirst64AreRead) {
+    std::vector<Disk> disks(65);
+    disks[64].name = "PAST THE END";
+    const std::string more = page(disks);
+    EXPECT_EQ(firstLines(more, 1), "64 disks (the file holds more; only the first 64 are read)\n");
+    EXPECT_NE(more.find("Disk 63:"), std::string::npos);
+    EXPECT_EQ(more.find("PAST THE END"), std::string::npos);
+
+    disks.pop_back();
+    Disk partial;
+    partial.diskSize = 0;
+    Bytes image = buildImage(disks);
+    const Bytes header = partial.build();
+    image.insert(image.end(), header.begin(), header.end() - 1);
+    Scratch scratch;
+    writeFile(scratch.image(), image);
+    const ToolResult exact = info(scratch, {"d88info", scratch.image().string()});
+    EXPECT_EQ(firstLines(exact.out, 1), scratch.image().string() + ": 64 disks\n");
+}
+
 TEST(InfoPage, TracksListTheirIdentitiesInFileOrderDuplicatesIncluded) {
     Disk disk;
     disk.track(2, {sector(1, 0, 2, 1, {}), sector(1, 0, 1, 1, {}), sector(1, 0, 2, 1, {}),
