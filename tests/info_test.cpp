@@ -79,13 +79,13 @@ TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     Scratch scratch;
     const ToolResult help = info(scratch, {"d88info", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.substr(0, 21), "Usage: d88info IMAGE\n");
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--disk=N]... IMAGE\n");
     EXPECT_NE(help.out.find("--version"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
     const ToolResult version = info(scratch, {"d88info", "--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "d88info 1.0.0\n");
+    EXPECT_EQ(version.out, "d88info 1.0.0\nLicense: MIT\n");
     EXPECT_EQ(version.err, "");
 }
 
@@ -98,7 +98,8 @@ TEST(InfoCommandLine, AWrongCallPrintsTheUsageAndExitsTwo) {
         const ToolResult result = info(scratch, args);
         EXPECT_EQ(result.status, 2) << args.size();
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Usage: d88info IMAGE\nTry 'd88info --help' for more information.\n");
+        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--disk=N]... IMAGE\n"
+                              "Try 'd88info --help' for more information.\n");
     }
 }
 

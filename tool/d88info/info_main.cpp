@@ -19,7 +19,7 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILURE_STATUS = 1;
 constexpr int EXIT_USAGE = 2;
 
-constexpr char USAGE[] = "Usage: d88info IMAGE\n";
+constexpr char USAGE[] = "Usage: d88info [--utf8] [--disk=N]... IMAGE\n";
 constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
