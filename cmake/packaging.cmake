@@ -1,6 +1,7 @@
 # Where `cmake --install` puts things, and the release packages CPack makes:
-# a .tar.gz with bin/ and share/man/ and a Debian package on Linux, a .zip on
-# Windows that unpacks to the exes and their plain-text manuals side by side.
+# a .tar.gz with bin/ and share/ and a Debian package on Linux, a .zip on
+# Windows that unpacks to the exes, their plain-text manuals and the licence
+# side by side.
 include(GNUInstallDirs)
 
 if(WIN32)
@@ -10,6 +11,20 @@ if(WIN32)
 else()
   set(D88_BIN_DESTINATION ${CMAKE_INSTALL_BINDIR})
   set(CPACK_GENERATOR TGZ DEB)
+endif()
+
+# The licence goes wherever the programs go. A Debian package must carry it
+# as share/doc/PACKAGE/copyright; the zip holds it beside the exes as a
+# Windows text file, as it does the manuals.
+if(WIN32)
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE license_text)
+  string(REPLACE "\n" "\r\n" license_text "${license_text}")
+  file(WRITE ${PROJECT_BINARY_DIR}/LICENSE.txt "${license_text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+  install(FILES ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION ${D88_DOC_DESTINATION})
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME}
+          RENAME copyright)
 endif()
 
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Takes apart D88 floppy-disk image files and puts changed files back")

@@ -1,5 +1,6 @@
 #include "d88/d88_image.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -54,6 +55,16 @@ bool D88Image::openStream(std::FILE* stream) {
             break;
         }
     }
+    // The disks past MAX_DISKS are not read, but a user is owed a word that
+    // they are there: a whole header at a start not catalogued yet. A start
+    // met before is the catalogue going round (a disk size of 0, or one that
+    // leads back), not a further disk.
+    if (diskCount == MAX_DISKS && offset >= 0 && offset <= INT32_MAX
+        && std::find(diskOffsets, diskOffsets + diskCount, static_cast<std::int32_t>(offset))
+               == diskOffsets + diskCount
+        && seekFromStart(file, offset)) {
+        moreDisks = readBytes(file, header, DISK_HEADER_SIZE) == DISK_HEADER_SIZE;
+    }
     fileLength = ::fileLength(file);
     // The catalogue moved the file behind the buffer's back.
     buffer.bind(file);
@@ -67,6 +78,7 @@ bool D88Image::close() {
     }
     fileLength = -1;
     diskCount = 0;
+    moreDisks = false;
     forgetSelection();
     buffer.bind(nullptr);
     index.forget();

@@ -82,6 +82,11 @@ public:
 
     std::int32_t getDiskCount() const { return diskCount; }
 
+    // Whether the catalogue stopped at MAX_DISKS while the file goes on: a
+    // whole disk header follows the last disk, at a start no catalogued disk
+    // has. Those disks are never read.
+    bool hasMoreDisks() const { return moreDisks; }
+
     // Whether reading the file failed since it was opened: an error, not its
     // end. A failed read looks like a short or absent sector to the calls
     // that make it; this tells the two apart afterwards.
@@ -198,6 +203,7 @@ private:
     std::FILE* file = nullptr;
     std::int64_t fileLength = -1;
     std::int32_t diskCount = 0;
+    bool moreDisks = false;
     std::int32_t firstSector = 1;
     std::int32_t lastSector = 16;
     std::int32_t diskOffsets[MAX_DISKS] = {};

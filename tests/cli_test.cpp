@@ -374,7 +374,7 @@ TEST(Options, TheOneArgumentCallStaysAsItWas) {
     EXPECT_NE(help.out.find("--keep-old-files"), std::string::npos);
     const ToolResult version = scratch.run({"d88extract", "--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, console("d88extract 1.0.0\n"));
+    EXPECT_EQ(version.out, console("d88extract 1.0.0\nLicense: MIT\n"));
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"d88extract", "-x", "a.d88"}, {"d88extract", "-t", "-C"}, {"d88extract", "-kt", "a"},
           {"d88extract", "--disk=x", "a"}, {"d88extract", "a", "-t"}}) {

@@ -79,13 +79,13 @@ TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     Scratch scratch;
     const ToolResult help = info(scratch, {"d88info", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.substr(0, 21), "Usage: d88info IMAGE\n");
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--disk=N]... IMAGE\n");
     EXPECT_NE(help.out.find("--version"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
     const ToolResult version = info(scratch, {"d88info", "--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "d88info 1.0.0\n");
+    EXPECT_EQ(version.out, "d88info 1.0.0\nLicense: MIT\n");
     EXPECT_EQ(version.err, "");
 }
 
@@ -98,7 +98,8 @@ TEST(InfoCommandLine, AWrongCallPrintsTheUsageAndExitsTwo) {
         const ToolResult result = info(scratch, args);
         EXPECT_EQ(result.status, 2) << args.size();
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Usage: d88info IMAGE\nTry 'd88info --help' for more information.\n");
+        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--disk=N]... IMAGE\n"
+                              "Try 'd88info --help' for more information.\n");
     }
 }
 
@@ -233,6 +234,28 @@ TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
     const std::string block = out.substr(out.find("Disk 1:") + 7, out.find("\nDisk 2:") - out.find("Disk 1:") - 7);
     EXPECT_EQ(out.substr(out.find("Disk 63:") + 8), block);
     EXPECT_EQ(out.find("Disk 64:"), std::string::npos);
+}
+
+// The catalogue ends at 64 disks; a 65th whole header is said on the first
+// line, and a short one after the 64th is not (it would be no disk).
+TEST(InfoPage, AFileOfMoreThan64DisksSaysOnlyTheFirst64AreRead) {
+    std::vector<Disk> disks(65);
+    disks[64].name = "PAST THE END";
+    const std::string more = page(disks);
+    EXPECT_EQ(firstLines(more, 1), "64 disks (the file holds more; only the first 64 are read)\n");
+    EXPECT_NE(more.find("Disk 63:"), std::string::npos);
+    EXPECT_EQ(more.find("PAST THE END"), std::string::npos);
+
+    disks.pop_back();
+    Disk partial;
+    partial.diskSize = 0;
+    Bytes image = buildImage(disks);
+    const Bytes header = partial.build();
+    image.insert(image.end(), header.begin(), header.end() - 1);
+    Scratch scratch;
+    writeFile(scratch.image(), image);
+    const ToolResult exact = info(scratch, {"d88info", scratch.image().string()});
+    EXPECT_EQ(firstLines(exact.out, 1), scratch.image().string() + ": 64 disks\n");
 }
 
 TEST(InfoPage, TracksListTheirIdentitiesInFileOrderDuplicatesIncluded) {

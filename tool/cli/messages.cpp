@@ -96,7 +96,10 @@ void printHelp(const char* usage, const char* about, const OptionSet& options) {
     printOptionLine(0, "version", nullptr, "print the version and exit");
 }
 
-void printVersion(const char* program) { std::printf("%s %s\n", program, D88_VERSION); }
+void printVersion(const char* program) {
+    // The licence travels with the programs, also where LICENSE does not.
+    std::printf("%s %s\nLicense: MIT\n", program, D88_VERSION);
+}
 
 bool canConvertNames() { return sjisToUtf8("", 0, utf8Text, sizeof utf8Text).status != SjisStatus::NoConverter; }
 

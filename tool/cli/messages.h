@@ -42,6 +42,7 @@ void printBootDiskFound(Console& console);
 // The help of a program: its usage line, `about`, then one line for each
 // option of `options`, --help and --version.
 void printHelp(const char* usage, const char* about, const OptionSet& options);
+// "PROGRAM VERSION" and the licence's name, on two lines.
 void printVersion(const char* program);
 
 // Whether this system can convert Shift_JIS to UTF-8 at all.

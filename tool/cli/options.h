@@ -23,7 +23,7 @@ struct OptionInfo {
 // follows as the next argument or, for a long name, after '='; short
 // options are never bundled ("-kt") nor joined to a value ("-CDIR").
 inline constexpr OptionInfo OPTION_TABLE[] = {
-    {Option::Directory, 'C', "directory", "DIR", "write the files into DIR (made if missing)"},
+    {Option::Directory, 'C', "directory", "DIR", "the files' folder (d88extract makes it if missing)"},
     {Option::Disk, 0, "disk", "N", "only disk N, counted from 0; may be repeated"},
     {Option::DiskFolders, 0, "disk-folders", nullptr, "each disk's files in a folder of their own, diskNN"},
     {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "never replace a file; such an entry fails the run"},

@@ -19,7 +19,7 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILURE_STATUS = 1;
 constexpr int EXIT_USAGE = 2;
 
-constexpr char USAGE[] = "Usage: d88info IMAGE\n";
+constexpr char USAGE[] = "Usage: d88info [--utf8] [--disk=N]... IMAGE\n";
 constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
@@ -88,8 +88,13 @@ int infoMain(int argc, char** argv) {
     // A file's mark names the write that replaces it, which may lie on a
     // later disk, shown or not: learn them all first.
     laterWrites.remember(image, run.output);
-    std::printf("%s: %ld disk%s\n", argumentAsShown(argument), static_cast<long>(diskCount),
+    std::printf("%s: %ld disk%s", argumentAsShown(argument), static_cast<long>(diskCount),
                 diskCount == 1 ? "" : "s");
+    // d88extract stops there too, without a word: this page is where it shows.
+    if (image.hasMoreDisks()) {
+        std::printf(" (the file holds more; only the first %d are read)", MAX_DISKS);
+    }
+    std::printf("\n");
     for (std::int32_t i = 0; i < diskCount; ++i) {
         // Nobody reads the rest.
         if (run.console.standardOutputError == EPIPE) {
