@@ -312,13 +312,26 @@ std::int32_t D88Image::readTrackIds(std::int32_t track, std::uint8_t* out, std::
     return records > 0 ? TRACK_ID_SIZE * records : 0;
 }
 
-std::int32_t D88Image::getRecordCount(std::int32_t track) { return indexTrack(track) ? index.recordCount() : 0; }
+bool D88Image::startRecordWalk(std::int32_t track, RecordWalk& walk) const {
+    walk = RecordWalk{};
+    walk.start = trackStart(track);
+    walk.walk.position = walk.start;
+    return walk.start >= 0;
+}
 
-std::int64_t D88Image::getRecordOffset(std::int32_t track, std::int32_t record) {
-    if (!indexTrack(track) || record < 0 || record >= index.recordCount()) {
-        return -1;
+bool D88Image::nextRecordHeader(RecordWalk& walk, std::int64_t& offset) {
+    if (walk.start < 0 || walk.walk.ended) {
+        return false;
     }
-    return index.dataOffset(record) - SECTOR_HEADER_SIZE;
+    // As the index's walk: a header that cannot be read whole ends it.
+    const std::uint8_t* header = buffer.view(walk.walk.position, SECTOR_HEADER_SIZE, walk.start);
+    if (header == nullptr) {
+        walk.walk.ended = true;
+        return false;
+    }
+    offset = walk.walk.position;
+    passRecord(walk.walk, decodeHeader(header));
+    return true;
 }
 
 std::int32_t D88Image::readFileBytes(std::int64_t offset, std::uint8_t* dest, std::int32_t count) {

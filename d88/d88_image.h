@@ -55,6 +55,13 @@ struct SectorLocation {
     bool found() const { return dataOffset >= 0; }
 };
 
+// A walk of one track's record headers in file order, as a lookup's walk
+// reads them (track_walk.h), without indexing the track.
+struct RecordWalk {
+    TrackWalk walk;
+    std::int64_t start = -1;
+};
+
 class D88Image {
 public:
     D88Image() = default;
@@ -147,11 +154,12 @@ public:
     [[nodiscard]] std::int32_t readTrackIds(std::int32_t track, std::uint8_t* out,
                                             std::int32_t outLen);
 
-    // How many records a walk of `track` passes (0 when the track is absent),
-    // and where record `record` (from 0, below that count) starts in the
-    // file: its header, then its data.
-    [[nodiscard]] std::int32_t getRecordCount(std::int32_t track);
-    [[nodiscard]] std::int64_t getRecordOffset(std::int32_t track, std::int32_t record);
+    // Starts a walk of the record headers of `track`; false when the track
+    // is absent. nextRecordHeader then gives each header's file offset in
+    // turn, and false at the walk's end: cheaper than an index of the track
+    // for a caller that only needs where the headers stand.
+    [[nodiscard]] bool startRecordWalk(std::int32_t track, RecordWalk& walk) const;
+    [[nodiscard]] bool nextRecordHeader(RecordWalk& walk, std::int64_t& offset);
 
     // The open file's length in bytes; -1 when the system cannot tell.
     std::int64_t getFileLength() const { return fileLength; }

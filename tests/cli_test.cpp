@@ -462,15 +462,18 @@ TEST(Options, Utf8NamesThatConvertAlikeKeepTheirBytes) {
     if (toolRunsOnWindows()) {
         GTEST_SKIP() << "Windows makes its Unicode names of every name, with or without --utf8";
     }
-    // 80 and FD are no Shift_JIS characters; 87 90 and 81 E0 are one.
+    // 80 and FD are no Shift_JIS characters; 87 90 and 81 E0 are one; E2 89
+    // 92 is none, but the UTF-8 of 81 E0's.
     Disk disk;
     disk.track(1, directoryTrack({dirEntry("A\x80", 2, 1, 2, 1), dirEntry("A\xFD", 2, 2, 2, 2),
-                                  dirEntry("\x87\x90", 2, 3, 2, 3), dirEntry("\x81\xE0", 2, 4, 2, 4)}))
+                                  dirEntry("\x87\x90", 2, 3, 2, 3), dirEntry("\x81\xE0", 2, 4, 2, 4),
+                                  dirEntry("\xE2\x89\x92", 2, 5, 2, 5)}))
         .track(2, dataTrack(2));
     Scratch scratch;
     writeImage(scratch.image(), {disk});
     const ToolResult result = scratch.run(withImage(scratch, {"--utf8"}));
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88extract: \xE7\xAB\x95\xEF\xBF\xBD: not written: its bytes are another name in UTF-8\n");
     const std::map<std::string, Bytes> files = scratch.files();
     EXPECT_EQ(files.size(), 4u);
     EXPECT_EQ(files.at("A\x80"), dataSector(2, 1));

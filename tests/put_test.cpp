@@ -3,6 +3,8 @@
 // is put back or refused.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <random>
 #include <set>
@@ -341,6 +343,27 @@ TEST(PutCases, ARunAboveSectorFiveGrowsOnlyAsTheReaderStepsIt) {
     EXPECT_EQ(moved.out, console("HIGH: moved to track 2 sector 1\n"));
     (void)extract(scratch, {"-C", "back", "new.d88"});
     EXPECT_EQ(readFile(scratch.work() / "back" / "HIGH"), padded(bytes(3000, 0x48), 3072));
+}
+
+TEST(PutCases, OnlyRegularFilesAreReadOrReplaced) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"-C", "out", image});
+    fs::create_directory(scratch.work() / "folder.d88");
+    const ToolResult folder = put(scratch, {"-C", "out", "-o", "folder.d88", image});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, console("d88put: folder.d88: not written: it is no regular file\n"));
+    if (toolRunsOnWindows()) {
+        return;  // no pipes in a Windows folder
+    }
+    // Opening a pipe for reading would wait for a writer for ever.
+    fs::remove(scratch.work() / "out" / "HELLO");
+    ASSERT_EQ(::mkfifo((scratch.work() / "out" / "HELLO").c_str(), 0600), 0);
+    const ToolResult pipe = put(scratch, {"-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(pipe.status, 1);
+    EXPECT_EQ(pipe.err, "d88put: HELLO: cannot read the file: it is no regular file\n");
+    EXPECT_TRUE(nothingNew(scratch));
 }
 
 TEST(PutCases, OnlyTheFilesTakenGoBack) {

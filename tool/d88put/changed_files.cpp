@@ -98,7 +98,8 @@ private:
 void ChangeFinder::failFile(const char* name, int error) {
     char shown[64];
     run.output.shownName(name, shown, sizeof shown);
-    reportFileProblem(run.console, shown, "cannot read the file: %s", systemReason(error));
+    reportFileProblem(run.console, shown, "cannot read the file: %s",
+                      error != 0 ? systemReason(error) : "it is no regular file");
     run.fileFailed = true;
 }
 
@@ -110,21 +111,25 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     if (file.outcome == FileOutcome::EmptyName || file.outcome == FileOutcome::RefusedName) {
         return;
     }
-    if (!writesFile(file) && (file.name[0] == '\0' || refusedNameReason(file.name, HOST_NAME_RULES) != nullptr)) {
+    if (!writesFile(file)
+        && (file.name[0] == '\0' || refusedNameReason(file.name, HOST_NAME_RULES) != nullptr
+            || run.output.nameProblem(file.name) != nullptr)) {
         return;
     }
     errno = 0;
-    std::int64_t length = 0;
-    FileIdentity identity;
-    std::FILE* in = run.output.openExisting(file.name, length, identity);
+    ExistingFile found;
+    std::FILE* in = run.output.openExisting(file.name, found);
     if (in == nullptr) {
-        if (errno != ENOENT) {
-            failFile(file.name, errno);
+        if (found.special) {
+            failFile(file.name, 0);
+        } else if (errno != ENOENT) {
+            failFile(file.name, errno != 0 ? errno : EIO);
         }
         return;
     }
+    const std::int64_t length = found.length;
     // d88extract refuses to write a name that is the image.
-    if (run.output.isImage(identity)) {
+    if (run.output.isImage(found.identity)) {
         std::fclose(in);
         return;
     }
@@ -173,13 +178,12 @@ bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, st
     }
     OutputPlace earlierPlace = run.output;
     earlierPlace.enterDisk(earlier.place.disk);
-    std::int64_t lengthA = 0;
-    std::int64_t lengthB = 0;
-    FileIdentity identity;
-    std::FILE* a = run.output.openExisting(name, lengthA, identity);
-    std::FILE* b = earlierPlace.openExisting(earlier.name, lengthB, identity);
+    ExistingFile foundA;
+    ExistingFile foundB;
+    std::FILE* a = run.output.openExisting(name, foundA);
+    std::FILE* b = earlierPlace.openExisting(earlier.name, foundB);
     int error = 0;
-    const bool same = a != nullptr && b != nullptr && lengthA == length && lengthB == length
+    const bool same = a != nullptr && b != nullptr && foundA.length == length && foundB.length == length
                       && sameFiles(a, b, length, error);
     if (a != nullptr) {
         std::fclose(a);

@@ -102,16 +102,15 @@ bool PieceSource::openChange(std::int32_t index) {
     OutputPlace place = run.output;
     place.enterDisk(change.place.disk);
     errno = 0;
-    std::int64_t length = 0;
-    FileIdentity identity;
-    file = place.openExisting(change.name, length, identity);
+    ExistingFile found;
+    file = place.openExisting(change.name, found);
     if (file == nullptr) {
-        fail(index, errno != 0 ? errno : EIO);
+        fail(index, found.special ? 0 : errno != 0 ? errno : EIO);
         return false;
     }
     // A file that changed again since it was compared would not be what
     // the run decided on.
-    if (length != change.length) {
+    if (found.length != change.length) {
         fail(index, 0);
         return false;
     }
@@ -204,7 +203,7 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 
 }  // namespace
 
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path) {
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path, bool (*announce)(Run& run)) {
     errno = 0;
     std::FILE* out = createFileBeside(path, tempPath, sizeof tempPath);
     if (out == nullptr) {
@@ -222,6 +221,10 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
         error = errno;
     } else {
         std::fclose(out);
+    }
+    if (written && !announce(run)) {
+        (void)removeFile(tempPath);
+        return false;
     }
     if (written) {
         errno = 0;

@@ -65,6 +65,9 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
         return;
     case Refusal::TooLong: std::snprintf(text, size, "longer than %ld bytes", static_cast<long>(TITLE_SIZE)); return;
     case Refusal::CopiesDiffer: std::snprintf(text, size, "its copy in disk%02ld differs", disk); return;
+    case Refusal::Unchecked:
+        std::snprintf(text, size, "the image's tracks run through each other too much to check its place");
+        return;
     case Refusal::TooManyWrites:
         std::snprintf(text, size, "more sectors change than d88put can check in one run");
         return;
@@ -87,7 +90,8 @@ void reportRefusals(Run& run) {
     }
 }
 
-void printDone(Run& run) {
+// The line of each file put back; false when standard output lost them.
+bool announce(Run& run) {
     for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
         OutputPlace place = run.output;
@@ -113,6 +117,7 @@ void printDone(Run& run) {
         }
         watchStandardOutput(run.console);
     }
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
 }  // namespace
@@ -151,10 +156,24 @@ int putMain(int argc, char** argv) {
                      errno != 0 ? systemReason(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
     }
-    // Renaming the new image into place would replace the image itself.
+    // Renaming the new image into place would replace the image itself, or
+    // a folder, a device or a pipe of that name; nor can it be made where
+    // its folder is missing or closed. Better said now than after the work.
+    const char* refusal = nullptr;
     if (isSameFileAt(line.output, identity)) {
-        std::fprintf(stderr, "%s: %s: not written: the file is the image being read\n", PROGRAM,
-                     argumentAsShown(line.output));
+        refusal = "the file is the image being read";
+    } else if (const PathKind kind = pathKind(line.output); kind == PathKind::Folder || kind == PathKind::Other) {
+        refusal = "it is no regular file";
+    }
+    errno = 0;
+    if (refusal == nullptr && !canCreateFileAt(line.output)) {
+        std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", PROGRAM, argumentAsShown(line.output),
+                     systemReason(errno));
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
+    if (refusal != nullptr) {
+        std::fprintf(stderr, "%s: %s: not written: %s\n", PROGRAM, argumentAsShown(line.output), refusal);
         image.close();
         return EXIT_FAILURE_STATUS;
     }
@@ -179,18 +198,22 @@ int putMain(int argc, char** argv) {
     findChangedFiles(image, run, laterWrites, plan);
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
-    reportRefusals(run);
+    // Bytes that could not be read look like damage: the read error is the
+    // one thing to say then.
     const bool readFailed = image.hasReadError();
     if (readFailed) {
         reportImageReadError(run.console, line.image, image.getReadError());
+    } else {
+        reportRefusals(run);
     }
     const bool namesMissed = run.selection.reportNamesNotFound(run.console);
     bool done = !plan.anyRefused() && !run.fileFailed && !readFailed && !namesMissed;
-    if (done && !line.dryRun) {
-        done = writeNewImage(image, run, plan, line.output);
-    }
-    if (done) {
-        printDone(run);
+    // The lines go out before NEW takes its name: one that cannot be said
+    // leaves no NEW, so that the status holds for both.
+    if (done && line.dryRun) {
+        done = announce(run);
+    } else if (done) {
+        done = writeNewImage(image, run, plan, line.output, announce);
     }
     image.close();
     const bool outputKept = finishStandardOutput(run.console);

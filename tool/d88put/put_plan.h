@@ -22,6 +22,8 @@ enum class Refusal {
     CopiesDiffer,   // a disk listed twice, its copy in the folder of disk
                     // `refusalDisk` changed differently
     TooManyWrites,  // more sectors change than a run can check
+    Unchecked,      // the image's tracks run through each other too much
+                    // for the check of its place
 };
 
 enum class PutResult {
@@ -72,10 +74,12 @@ inline constexpr std::int32_t ENTRY_PLACE_PIECE = -1;
 
 // Bytes of the new image that differ from the image's: piece `piece` of
 // change `change`'s file (zeros past its end) at file offset `offset`.
+// No member defaults: the list of them is large, and a type with them would
+// be filled in at start, every page of it.
 struct SectorWrite {
-    std::int64_t offset = 0;
-    std::int32_t change = 0;
-    std::int32_t piece = 0;
+    std::int64_t offset;
+    std::int32_t change;
+    std::int32_t piece;
 };
 
 class PutPlan {

@@ -1,5 +1,6 @@
 #include "tool/d88put/write_check.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tool/disk/disk_plan.h"
@@ -12,6 +13,10 @@ namespace {
 constexpr std::int32_t START_SLOTS = 1 << 15;
 static_assert(START_SLOTS >= 2 * MAX_DISKS * TRACK_COUNT);
 std::int64_t walkedStarts[START_SLOTS];
+
+// Header steps the check of the writes may take beyond one per byte of the
+// image; a million cost a few milliseconds.
+constexpr std::int64_t WALK_BUDGET_BASE = 1000000;
 
 bool firstVisit(std::int64_t start, std::int32_t& used) {
     // A full set would never end a probe: walk again rather than loop.
@@ -56,7 +61,6 @@ private:
     void held(const Holder& holder, const SectorLocation& location, std::int32_t size);
     void heldRun(const Holder& holder, std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t unit,
                  std::int32_t count, bool stepTracks);
-    void lookUpLayout(std::int32_t track);
 
     D88Image& image;
     PutPlan& plan;
@@ -88,17 +92,6 @@ void Checker::checkOverlaps() {
             a.refuse(Refusal::CrossLinked, b.place.disk, b.place.entry);
             b.refuse(Refusal::CrossLinked, a.place.disk, a.place.entry);
         }
-    }
-}
-
-// Looks up the sectors this system's disks hold on `track` while its walk
-// is at hand: the plan of the disk that follows asks for them, and would
-// otherwise walk the track again.
-void Checker::lookUpLayout(std::int32_t track) {
-    const bool boot = track == BOOT_TRACK;
-    const std::int32_t last = boot ? BOOT_LAST_SECTOR : DATA_LAST_SECTOR;
-    for (std::int32_t r = boot ? BOOT_FIRST_SECTOR : DATA_FIRST_SECTOR; r <= last; ++r) {
-        (void)image.locateSector(track, cylinderOf(track), headOf(track), r, boot ? BOOT_SIZE_CODE : DATA_SIZE_CODE);
     }
 }
 
@@ -176,31 +169,46 @@ void Checker::checkDisks() {
     for (auto& slot : walkedStarts) {
         slot = 0;
     }
+    // Walks only go forward: no header at or past the last byte written
+    // matters, nor any walk that starts there.
+    std::int64_t reach = 0;
+    for (std::int32_t index = 0; index < plan.writeCount(); ++index) {
+        reach = std::max(reach, plan.write(index).offset + plan.writeSize(index));
+    }
+    // Walks that run through each other can cost far more than the image's
+    // headers; past a budget of about one step per byte of the image, the
+    // places cannot be checked.
+    const std::int64_t length = image.getFileLength();
+    std::int64_t budget = WALK_BUDGET_BASE + (length > 0 ? length : 0);
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
         const std::int32_t offset = image.getDiskOffset(disk);
         forOverlaps(offset, DISK_HEADER_SIZE, damage);
         if (!image.selectDisk(disk)) {
             continue;
         }
+        for (std::int32_t track = 0; track < TRACK_COUNT && budget >= 0; ++track) {
+            RecordWalk walk;
+            if (!image.startRecordWalk(track, walk) || walk.start >= reach || !firstVisit(walk.start, used)) {
+                continue;
+            }
+            std::int64_t header = 0;
+            while (image.nextRecordHeader(walk, header) && header < reach && --budget >= 0) {
+                forOverlaps(header, SECTOR_HEADER_SIZE, damage);
+            }
+        }
         // A disk listed again at the same place holds what it held.
         bool listedBefore = false;
         for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
             listedBefore = image.getDiskOffset(k) == offset;
         }
-        for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
-            const std::int32_t records = image.getRecordCount(track);
-            if (records > 0 && firstVisit(image.getRecordOffset(track, 0), used)) {
-                for (std::int32_t record = 0; record < records; ++record) {
-                    forOverlaps(image.getRecordOffset(track, record), SECTOR_HEADER_SIZE, damage);
-                }
-            }
-            if (records > 0 && !listedBefore) {
-                lookUpLayout(track);
-            }
-        }
         if (!listedBefore) {
             HolderSteps steps(*this, Holder{offset, disk, SYSTEM_AREA});
             planDisk(image, OutputPlace(), steps, PlanReads::Places);
+        }
+    }
+    if (budget < 0) {
+        for (std::int32_t index = 0; index < plan.changeCount(); ++index) {
+            plan.change(index).refuse(Refusal::Unchecked);
         }
     }
 }

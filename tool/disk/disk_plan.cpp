@@ -56,6 +56,9 @@ FilePlan planFile(D88Image& image, const OutputPlace& output, PlanReads reads, c
         return plan;
     }
     plan.refusal = refusedNameReason(name, HOST_NAME_RULES);
+    if (plan.refusal == nullptr) {
+        plan.refusal = output.nameProblem(name);
+    }
     // Creating the file would truncate the image that the walk still reads.
     if (plan.refusal == nullptr && output.isImage(name)) {
         plan.refusal = "the file is the image being read";

@@ -84,10 +84,10 @@ std::FILE* OutputPlace::create(const char* name) {
     return createOutputFile(OutputName{folder, name, settings.utf8Names}, settings.keepOldFiles);
 }
 
-std::FILE* OutputPlace::openExisting(const char* name, std::int64_t& length, FileIdentity& identity) const {
+std::FILE* OutputPlace::openExisting(const char* name, ExistingFile& found) const {
     char folder[FOLDER_PATH_SIZE];
     if (!currentFolder(folder, sizeof folder)) {
         return nullptr;
     }
-    return openOutputFile(OutputName{folder, name, settings.utf8Names}, length, identity);
+    return openOutputFile(OutputName{folder, name, settings.utf8Names}, found);
 }

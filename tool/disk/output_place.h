@@ -64,6 +64,10 @@ public:
     // given, then "diskNN"; false (errno set) when it does not fit.
     bool diskFolderPath(char* out, std::size_t size) const { return currentFolder(out, size); }
 
+    // Why the entry name `name` would not be a file name of its own as this
+    // run writes names, or null (see outputNameProblem).
+    const char* nameProblem(const char* name) const { return outputNameProblem(name, settings.utf8Names); }
+
     // Whether creating the output file `name` (an entry's name, already
     // checked by refusedNameReason) would replace the image.
     bool isImage(const char* name) const;
@@ -80,9 +84,8 @@ public:
     std::FILE* create(const char* name);
 
     // Opens the existing output file `name` of the current disk for binary
-    // reading, with its length and identity; null with errno set (ENOENT
-    // when there is none).
-    std::FILE* openExisting(const char* name, std::int64_t& length, FileIdentity& identity) const;
+    // reading, telling what it found (see openOutputFile).
+    std::FILE* openExisting(const char* name, ExistingFile& found) const;
 
 private:
     // "diskNN" and its 0, with room to spare.

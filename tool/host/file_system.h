@@ -73,11 +73,29 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity);
 // otherwise one that exists is replaced. Null with errno set when it cannot.
 std::FILE* createOutputFile(const OutputName& output, bool exclusive);
 
+// What opening an existing output file found.
+struct ExistingFile {
+    std::int64_t length = 0;
+    FileIdentity identity;
+    // Something that is no regular file stands under the name (a folder, a
+    // device, a pipe): not opened.
+    bool special = false;
+};
+
 // Opens the existing output file for binary reading, as a program that
-// puts files back reads what d88extract wrote, with its length and its
-// identity. Null with errno set: ENOENT when there is none, EISDIR for a
-// folder of that name.
-std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileIdentity& identity);
+// puts files back reads what d88extract wrote, telling what it found in
+// `found`. Null when it cannot (errno ENOENT when there is none) or when
+// the name is no regular file (found.special); opening never waits on a
+// pipe.
+std::FILE* openOutputFile(const OutputName& output, ExistingFile& found);
+
+// What `path` (as the command line carries it) names now.
+enum class PathKind { Missing, File, Folder, Other };
+PathKind pathKind(const char* path);
+
+// Whether a file could be made at `path` (as the command line carries it):
+// its folder is there and may be written. False with errno set.
+bool canCreateFileAt(const char* path);
 
 // Whether `path` (as the command line carries it) exists and is
 // `identity`, a link to it included.
@@ -113,6 +131,11 @@ bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t
 // trailing spaces and dots are dropped, compared as the file system does,
 // ignoring case.
 bool sameOutputName(const char* a, const char* b, bool utf8);
+
+// Why the entry name `name`, written as `utf8` says (see OutputName),
+// would not be a file name of its own, or null: under --utf8, a name kept
+// in its raw bytes whose bytes are another name's UTF-8 form.
+const char* outputNameProblem(const char* name, bool utf8);
 
 // A number that is the same for any two names sameOutputName finds alike
 // (with the same `utf8`), so that names can be sorted into buckets.

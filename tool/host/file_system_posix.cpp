@@ -98,28 +98,66 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     return std::fopen(path, exclusive ? "wbx" : "wb");
 }
 
-std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileIdentity& identity) {
+std::FILE* openOutputFile(const OutputName& output, ExistingFile& found) {
     char path[PATH_SIZE];
     if (!joinPath(output, path)) {
         return nullptr;
     }
-    std::FILE* file = std::fopen(path, "rb");
+    // Without O_NONBLOCK, opening a pipe would wait for a writer forever.
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     struct stat status;
-    if (file != nullptr && fstat(fileno(file), &status) != 0) {
-        std::fclose(file);
+    if (descriptor < 0) {
         return nullptr;
     }
-    // fopen opens a folder for reading too; only its reads fail.
-    if (file != nullptr && S_ISDIR(status.st_mode)) {
-        std::fclose(file);
-        errno = EISDIR;
+    if (fstat(descriptor, &status) != 0) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
         return nullptr;
     }
-    if (file != nullptr) {
-        length = static_cast<std::int64_t>(status.st_size);
-        identity = identityOf(status);
+    if (!S_ISREG(status.st_mode)) {
+        close(descriptor);
+        found.special = true;
+        return nullptr;
     }
+    // A regular file's reads never wait; back to the usual reads.
+    const int flags = fcntl(descriptor, F_GETFL);
+    std::FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
+                          ? fdopen(descriptor, "rb")
+                          : nullptr;
+    if (file == nullptr) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
+        return nullptr;
+    }
+    found.length = static_cast<std::int64_t>(status.st_size);
+    found.identity = identityOf(status);
     return file;
+}
+
+PathKind pathKind(const char* path) {
+    struct stat status;
+    if (stat(path, &status) != 0) {
+        return PathKind::Missing;
+    }
+    return S_ISREG(status.st_mode) ? PathKind::File : S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
+bool canCreateFileAt(const char* path) {
+    char folder[PATH_SIZE];
+    const char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) {
+        return access(".", W_OK | X_OK) == 0;
+    }
+    const std::size_t length = slash == path ? 1 : static_cast<std::size_t>(slash - path);
+    if (length >= PATH_SIZE) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    std::memcpy(folder, path, length);
+    folder[length] = '\0';
+    return access(folder, W_OK | X_OK) == 0;
 }
 
 bool isSameFileAt(const char* path, const FileIdentity& identity) {
@@ -188,6 +226,24 @@ bool sameOutputName(const char* a, const char* b, bool utf8) {
     char utf8A[utf8BufferSize(NAME_SIZE)];
     char utf8B[utf8BufferSize(NAME_SIZE)];
     return std::strcmp(fileNameOf(a, utf8, utf8A), fileNameOf(b, utf8, utf8B)) == 0;
+}
+
+const char* outputNameProblem(const char* name, bool utf8) {
+    char utf8Name[utf8BufferSize(NAME_SIZE)];
+    const std::size_t length = std::strlen(name);
+    if (!utf8 || length == 0 || length > NAME_SIZE || fileNameOf(name, utf8, utf8Name) != name) {
+        return nullptr;
+    }
+    // Raw bytes that read as UTF-8 for Shift_JIS characters are the file
+    // name those characters are written under.
+    char sjis[NAME_SIZE + 1];
+    const SjisResult back = utf8ToSjis(name, length, sjis, sizeof sjis);
+    if (back.status != SjisStatus::Complete
+        || sjisToUtf8(sjis, back.length, utf8Name, sizeof utf8Name).status != SjisStatus::Complete
+        || std::strcmp(utf8Name, name) != 0) {
+        return nullptr;
+    }
+    return "its bytes are another name in UTF-8";
 }
 
 std::uint32_t outputNameHash(const char* name, bool utf8) {

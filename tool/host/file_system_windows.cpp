@@ -168,13 +168,13 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     return file;
 }
 
-std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileIdentity& identity) {
+std::FILE* openOutputFile(const OutputName& output, ExistingFile& found) {
     const wchar_t* path = outputPath(output);
     if (path == nullptr) {
         return nullptr;
     }
     if (isFolder(path)) {
-        errno = EISDIR;
+        found.special = true;
         return nullptr;
     }
     std::FILE* file = _wfopen(path, L"rb");
@@ -183,11 +183,56 @@ std::FILE* openOutputFile(const OutputName& output, std::int64_t& length, FileId
         std::fclose(file);
         return nullptr;
     }
+    if (file != nullptr && (status.st_mode & _S_IFREG) == 0) {
+        std::fclose(file);
+        found.special = true;
+        return nullptr;
+    }
     if (file != nullptr) {
-        length = static_cast<std::int64_t>(status.st_size);
-        identity = identifyStream(file);
+        found.length = static_cast<std::int64_t>(status.st_size);
+        found.identity = identifyStream(file);
     }
     return file;
+}
+
+PathKind pathKind(const char* path) {
+    if (widen(CP_UTF8, path, 0) < 0) {
+        return PathKind::Missing;
+    }
+    const DWORD attributes = GetFileAttributesW(widePath);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return PathKind::Missing;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return PathKind::Folder;
+    }
+    return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? PathKind::Other : PathKind::File;
+}
+
+bool canCreateFileAt(const char* path) {
+    const int length = widen(CP_UTF8, path, 0);
+    if (length < 0) {
+        return false;
+    }
+    // The folder named before the last separator (or the current one); the
+    // right to write in it shows only when a file is made.
+    int end = length;
+    while (end > 0 && !isSeparator(widePath[end - 1]) && widePath[end - 1] != L':') {
+        --end;
+    }
+    if (end == 0) {
+        return true;
+    }
+    const int root = rootLength(widePath, end);
+    if (end > root && isSeparator(widePath[end - 1])) {
+        --end;
+    }
+    widePath[end] = L'\0';
+    if (!isFolder(widePath)) {
+        errno = ENOENT;
+        return false;
+    }
+    return true;
 }
 
 bool isSameFileAt(const char* path, const FileIdentity& identity) {
@@ -296,6 +341,8 @@ bool sameOutputName(const char* a, const char* b, bool) {
     }
     return CompareStringOrdinal(wideA, lengthA, wideB, lengthB, TRUE) == CSTR_EQUAL;
 }
+
+const char* outputNameProblem(const char*, bool) { return nullptr; }
 
 std::uint32_t outputNameHash(const char* name, bool) {
     constexpr int NAME_UNITS = 64;
