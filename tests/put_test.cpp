@@ -78,7 +78,8 @@ std::string firstCopy(const std::string& path, int period) {
 // No new image and no temporary file of one.
 bool nothingNew(const Scratch& scratch) {
     for (const fs::directory_entry& entry : fs::directory_iterator(scratch.work())) {
-        if (entry.path().filename().string().rfind("new.d88", 0) == 0) {
+        const std::string name = entry.path().filename().string();
+        if (name == "new.d88" || name.rfind(".d88put-", 0) == 0) {
             return false;
         }
     }

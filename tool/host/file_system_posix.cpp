@@ -175,8 +175,13 @@ std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) 
     // The process number keeps two runs apart; the count, leftovers of
     // runs that were killed.
     constexpr int ATTEMPTS = 100;
+    // A name of its own length in the same folder: one made of `path`'s
+    // would pass a file system's limit where `path` nearly reaches it.
+    const char* slash = std::strrchr(path, '/');
+    const int folderLength = slash != nullptr ? static_cast<int>(slash - path + 1) : 0;
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        const int length = std::snprintf(tempPath, size, "%s.%ld-%d.tmp", path, static_cast<long>(getpid()), attempt);
+        const int length = std::snprintf(tempPath, size, "%.*s.d88put-%ld-%d.tmp", folderLength, path,
+                                         static_cast<long>(getpid()), attempt);
         if (length < 0 || static_cast<std::size_t>(length) >= size) {
             errno = ENAMETOOLONG;
             return nullptr;
@@ -211,7 +216,26 @@ bool commitFile(std::FILE* file) {
     return written;
 }
 
-bool replaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+bool replaceFile(const char* from, const char* to) {
+    if (std::rename(from, to) != 0) {
+        return false;
+    }
+    // The new name is on the disk only once its folder is.
+    char folder[PATH_SIZE];
+    const char* slash = std::strrchr(to, '/');
+    const std::size_t length = slash == nullptr ? 0 : slash == to ? 1 : static_cast<std::size_t>(slash - to);
+    if (length >= PATH_SIZE) {
+        return true;
+    }
+    std::memcpy(folder, length == 0 ? "." : to, length == 0 ? 1 : length);
+    folder[length == 0 ? 1 : length] = '\0';
+    const int descriptor = open(folder, O_RDONLY);
+    if (descriptor >= 0) {
+        (void)fsync(descriptor);
+        close(descriptor);
+    }
+    return true;
+}
 
 bool removeFile(const char* path) { return std::remove(path) == 0; }
 

@@ -255,8 +255,15 @@ std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) 
     // The process number keeps two runs apart; the count, leftovers of
     // runs that were killed.
     constexpr int ATTEMPTS = 100;
+    // A name of its own length in the same folder: one made of `path`'s
+    // would pass the file system's limit where `path` nearly reaches it.
+    int folderLength = static_cast<int>(std::strlen(path));
+    while (folderLength > 0 && path[folderLength - 1] != '\\' && path[folderLength - 1] != '/'
+           && path[folderLength - 1] != ':') {
+        --folderLength;
+    }
     for (int attempt = 0; attempt < ATTEMPTS; ++attempt) {
-        const int length = std::snprintf(tempPath, size, "%s.%lu-%d.tmp", path,
+        const int length = std::snprintf(tempPath, size, "%.*s.d88put-%lu-%d.tmp", folderLength, path,
                                          static_cast<unsigned long>(GetCurrentProcessId()), attempt);
         if (length < 0 || static_cast<std::size_t>(length) >= size) {
             errno = ENAMETOOLONG;
