@@ -365,6 +365,10 @@ TEST(PutCases, OnlyRegularFilesAreReadOrReplaced) {
     EXPECT_EQ(pipe.status, 1);
     EXPECT_EQ(pipe.err, "d88put: HELLO: cannot read the file: it is no regular file\n");
     EXPECT_TRUE(nothingNew(scratch));
+    // Nor does d88extract wait for a reader of it.
+    const ToolResult extracted = extract(scratch, {"-C", "out", image});
+    EXPECT_EQ(extracted.status, 1);
+    EXPECT_EQ(extracted.err.rfind("d88extract: HELLO: cannot create the file: ", 0), 0u) << extracted.err;
 }
 
 TEST(PutCases, OnlyTheFilesTakenGoBack) {

@@ -88,9 +88,16 @@ void printHelp(const char* usage, const char* about, const OptionSet& options) {
     std::fputs(about, stdout);
     std::fputs("\n", stdout);
     for (const OptionInfo& known : OPTION_TABLE) {
-        if (options.accepts(known.option)) {
-            printOptionLine(known.shortName, known.longName, known.valueName, known.summary);
+        if (!options.accepts(known.option)) {
+            continue;
         }
+        const char* summary = known.summary;
+        for (std::size_t i = 0; i < options.ownHelpCount; ++i) {
+            if (options.ownHelp[i].option == known.option) {
+                summary = options.ownHelp[i].summary;
+            }
+        }
+        printOptionLine(known.shortName, known.longName, known.valueName, summary);
     }
     printOptionLine(0, "help", nullptr, "print this help and exit");
     printOptionLine(0, "version", nullptr, "print the version and exit");

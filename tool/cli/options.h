@@ -5,7 +5,9 @@
 #ifndef TOOL_CLI_OPTIONS_H
 #define TOOL_CLI_OPTIONS_H
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "d88/d88_format.h"
 
@@ -23,7 +25,7 @@ struct OptionInfo {
 // follows as the next argument or, for a long name, after '='; short
 // options are never bundled ("-kt") nor joined to a value ("-CDIR").
 inline constexpr OptionInfo OPTION_TABLE[] = {
-    {Option::Directory, 'C', "directory", "DIR", "the files' folder (d88extract makes it if missing)"},
+    {Option::Directory, 'C', "directory", "DIR", "write the files into DIR (made if missing)"},
     {Option::Disk, 0, "disk", "N", "only disk N, counted from 0; may be repeated"},
     {Option::DiskFolders, 0, "disk-folders", nullptr, "each disk's files in a folder of their own, diskNN"},
     {Option::KeepOldFiles, 'k', "keep-old-files", nullptr, "never replace a file; such an entry fails the run"},
@@ -42,6 +44,10 @@ struct OptionSet {
     bool loneArgumentIsImage;
     // NAMEs may follow the image.
     bool takesNames;
+    // Where an option means something else to this program: its own line
+    // of help (a d88put reads the files of -C, not writes them).
+    const OptionInfo* ownHelp = nullptr;
+    std::size_t ownHelpCount = 0;
 
     constexpr bool accepts(Option option) const {
         return ((accepted >> static_cast<unsigned>(option)) & 1u) != 0;
@@ -56,11 +62,14 @@ inline constexpr OptionSet EXTRACT_OPTIONS = {optionBit(Option::Directory) | opt
                                               true, true};
 // d88info refuses a lone argument that starts with '-' (but "-" itself).
 inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8) | optionBit(Option::Disk), false, false};
+inline constexpr OptionInfo PUT_OWN_HELP[] = {
+    {Option::Directory, 'C', "directory", "DIR", "the files are in DIR, which must exist"},
+};
 inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
                                               | optionBit(Option::Utf8) | optionBit(Option::Disk)
                                               | optionBit(Option::Output) | optionBit(Option::Relocate)
                                               | optionBit(Option::DryRun),
-                                          false, true};
+                                          false, true, PUT_OWN_HELP, std::size(PUT_OWN_HELP)};
 
 // More NAMEs than an image can hold entries (64 disks of 128) are never
 // needed; the run notes which of them matched in a fixed table.

@@ -164,9 +164,9 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
         // Writes that end in this block: one that starts in it may end in
         // the next, which gets the rest of its bytes.
         std::int32_t next = rank;
-        for (; next < plan.writeCount() && plan.sortedWrite(next).offset < at + got; ++next) {
+        for (; next < plan.sortedCount() && plan.sortedWrite(next).offset < at + got; ++next) {
             const SectorWrite& write = plan.sortedWrite(next);
-            const std::int32_t index = static_cast<std::int32_t>(&write - &plan.write(0));
+            const std::int32_t index = plan.sortedIndex(next);
             const std::uint8_t* bytes = source.bytes(write);
             if (bytes == nullptr) {
                 return false;
@@ -211,6 +211,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
                      argumentAsShown(path), systemReason(errno));
         return false;
     }
+    const RemovedOnInterrupt removed(tempPath);
     PieceSource source(run, plan);
     errno = 0;
     bool written = copyWithWrites(image, plan, source, out);

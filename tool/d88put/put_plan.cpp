@@ -27,17 +27,20 @@ std::int32_t PutPlan::writeSize(std::int32_t index) const {
 }
 
 void PutPlan::sortWrites() {
+    sorted = 0;
     for (std::int32_t i = 0; i < writes; ++i) {
-        order[i] = i;
+        if (changeList[writeList[i].change].result != PutResult::Refused) {
+            order[sorted++] = i;
+        }
     }
-    std::sort(order, order + writes,
+    std::sort(order, order + sorted,
               [this](std::int32_t a, std::int32_t b) { return writeList[a].offset < writeList[b].offset; });
 }
 
 std::int32_t PutPlan::firstSortedFrom(std::int64_t offset) const {
     const std::int64_t from = offset - DATA_SECTOR_SIZE;
     const std::int32_t* rank = std::lower_bound(
-        order, order + writes, from, [this](std::int32_t index, std::int64_t value) {
+        order, order + sorted, from, [this](std::int32_t index, std::int64_t value) {
             return writeList[index].offset < value;
         });
     return static_cast<std::int32_t>(rank - order);

@@ -94,6 +94,7 @@ public:
     void clear() {
         changes = 0;
         writes = 0;
+        sorted = 0;
     }
 
     std::int32_t changeCount() const { return changes; }
@@ -109,9 +110,12 @@ public:
     // How many bytes write `index` covers.
     std::int32_t writeSize(std::int32_t index) const;
 
-    // Orders the writes by offset, for sortedWrite.
+    // Orders the writes by offset, for sortedWrite; those of refused changes
+    // are left out (the checks need not look at them again).
     void sortWrites();
+    std::int32_t sortedCount() const { return sorted; }
     const SectorWrite& sortedWrite(std::int32_t rank) const { return writeList[order[rank]]; }
+    std::int32_t sortedIndex(std::int32_t rank) const { return order[rank]; }
     // The rank of the first sorted write that may overlap bytes from
     // `offset` on (none covers more than a data sector).
     std::int32_t firstSortedFrom(std::int64_t offset) const;
@@ -136,6 +140,7 @@ private:
     SectorWrite writeList[MAX_WRITES];
     std::int32_t writes = 0;
     std::int32_t order[MAX_WRITES];
+    std::int32_t sorted = 0;
 };
 
 #endif

@@ -14,8 +14,8 @@ constexpr std::int32_t START_SLOTS = 1 << 15;
 static_assert(START_SLOTS >= 2 * MAX_DISKS * TRACK_COUNT);
 std::int64_t walkedStarts[START_SLOTS];
 
-// Header steps the check of the writes may take beyond one per byte of the
-// image; a million cost a few milliseconds.
+// Header steps the check of the writes may take beyond one for each header
+// the image could hold; a million cost a few milliseconds.
 constexpr std::int64_t WALK_BUDGET_BASE = 1000000;
 
 bool firstVisit(std::int64_t start, std::int32_t& used) {
@@ -69,30 +69,42 @@ private:
 
 template <typename Hit>
 void Checker::forOverlaps(std::int64_t offset, std::int64_t size, Hit hit) {
-    for (std::int32_t rank = plan.firstSortedFrom(offset); rank < plan.writeCount(); ++rank) {
+    // Once writes of refused changes are left out, no two overlap: only the
+    // one or two next to `offset` are looked at.
+    for (std::int32_t rank = plan.firstSortedFrom(offset); rank < plan.sortedCount(); ++rank) {
         const SectorWrite& write = plan.sortedWrite(rank);
         if (write.offset >= offset + size) {
             return;
         }
-        const std::int32_t index = static_cast<std::int32_t>(&write - &plan.write(0));
-        if (write.offset + plan.writeSize(index) > offset) {
+        if (write.offset + plan.writeSize(plan.sortedIndex(rank)) > offset) {
             hit(write);
         }
     }
 }
 
 void Checker::checkOverlaps() {
-    for (std::int32_t rank = 0; rank + 1 < plan.writeCount(); ++rank) {
+    // The write reaching furthest so far: any later one that starts before
+    // its end overlaps it.
+    std::int32_t furthest = -1;
+    std::int64_t furthestEnd = 0;
+    for (std::int32_t rank = 0; rank < plan.sortedCount(); ++rank) {
         const SectorWrite& write = plan.sortedWrite(rank);
-        const std::int32_t index = static_cast<std::int32_t>(&write - &plan.write(0));
-        const SectorWrite& next = plan.sortedWrite(rank + 1);
-        if (write.change != next.change && write.offset + plan.writeSize(index) > next.offset) {
-            Change& a = plan.change(write.change);
-            Change& b = plan.change(next.change);
-            a.refuse(Refusal::CrossLinked, b.place.disk, b.place.entry);
-            b.refuse(Refusal::CrossLinked, a.place.disk, a.place.entry);
+        if (furthest >= 0 && write.offset < furthestEnd) {
+            const SectorWrite& other = plan.sortedWrite(furthest);
+            if (other.change != write.change) {
+                Change& a = plan.change(other.change);
+                Change& b = plan.change(write.change);
+                a.refuse(Refusal::CrossLinked, b.place.disk, b.place.entry);
+                b.refuse(Refusal::CrossLinked, a.place.disk, a.place.entry);
+            }
+        }
+        const std::int64_t end = write.offset + plan.writeSize(plan.sortedIndex(rank));
+        if (furthest < 0 || end > furthestEnd) {
+            furthest = rank;
+            furthestEnd = end;
         }
     }
+    plan.sortWrites();
 }
 
 void Checker::held(const Holder& holder, const SectorLocation& location, std::int32_t size) {
@@ -175,11 +187,11 @@ void Checker::checkDisks() {
     for (std::int32_t index = 0; index < plan.writeCount(); ++index) {
         reach = std::max(reach, plan.write(index).offset + plan.writeSize(index));
     }
-    // Walks that run through each other can cost far more than the image's
-    // headers; past a budget of about one step per byte of the image, the
-    // places cannot be checked.
+    // Walks that run through each other can cost far more than the image
+    // has headers; past a budget of one step for every header the image
+    // could hold, the places cannot be checked.
     const std::int64_t length = image.getFileLength();
-    std::int64_t budget = WALK_BUDGET_BASE + (length > 0 ? length : 0);
+    std::int64_t budget = WALK_BUDGET_BASE + (length > 0 ? length / SECTOR_HEADER_SIZE : 0);
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
         const std::int32_t offset = image.getDiskOffset(disk);
         forOverlaps(offset, DISK_HEADER_SIZE, damage);

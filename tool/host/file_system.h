@@ -105,10 +105,22 @@ bool isSameFileAt(const char* path, const FileIdentity& identity);
 bool isFolderPath(const char* path);
 
 // Creates a file that did not exist, in the folder of `path` (as the command
-// line carries it) and named after it, for binary writing: the place where
-// a new file is made before it takes the name `path`. Its path goes to
-// `tempPath`. Null with errno set when it cannot.
+// line carries it), for binary writing: the place where a new file is made
+// before it takes the name `path`, with the permissions of a file that has
+// that name now. Its path goes to `tempPath`. Null with errno set when it
+// cannot.
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size);
+
+// While one of these lives, the file `path` (as the command line carries
+// it) is removed should the process be interrupted (Ctrl-C, a hang-up, a
+// termination request): a temporary file is not left behind. One at a time.
+class RemovedOnInterrupt {
+public:
+    explicit RemovedOnInterrupt(const char* path);
+    ~RemovedOnInterrupt();
+    RemovedOnInterrupt(const RemovedOnInterrupt&) = delete;
+    RemovedOnInterrupt& operator=(const RemovedOnInterrupt&) = delete;
+};
 
 // Writes what `file` holds out to the disk and closes it; false with errno
 // set when any of that failed (the file is closed all the same).

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -94,8 +96,23 @@ std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
     if (!joinPath(output, path)) {
         return nullptr;
     }
-    // "x" creates with O_EXCL: an existing name, a dangling link too, fails.
-    return std::fopen(path, exclusive ? "wbx" : "wb");
+    // O_EXCL: an existing name, a dangling link too, fails. O_NONBLOCK: a
+    // pipe in the folder with no reader fails at once (ENXIO) rather than
+    // holding the run for ever.
+    const int flags = O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
+    const int descriptor = open(path, flags, 0666);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    const int now = fcntl(descriptor, F_GETFL);
+    std::FILE* file =
+        now >= 0 && fcntl(descriptor, F_SETFL, now & ~O_NONBLOCK) == 0 ? fdopen(descriptor, "wb") : nullptr;
+    if (file == nullptr) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
+    }
+    return file;
 }
 
 std::FILE* openOutputFile(const OutputName& output, ExistingFile& found) {
@@ -103,9 +120,19 @@ std::FILE* openOutputFile(const OutputName& output, ExistingFile& found) {
     if (!joinPath(output, path)) {
         return nullptr;
     }
-    // Without O_NONBLOCK, opening a pipe would wait for a writer forever.
-    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    // Only a regular file is opened: opening a device can do things (a
+    // tape rewinds), and a pipe would wait for a writer for ever.
     struct stat status;
+    if (stat(path, &status) != 0) {
+        return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        found.special = true;
+        return nullptr;
+    }
+    // Should the name change in between, the open still never waits, and
+    // what it opened is looked at again.
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) {
         return nullptr;
     }
@@ -147,17 +174,28 @@ PathKind pathKind(const char* path) {
 bool canCreateFileAt(const char* path) {
     char folder[PATH_SIZE];
     const char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) {
-        return access(".", W_OK | X_OK) == 0;
-    }
-    const std::size_t length = slash == path ? 1 : static_cast<std::size_t>(slash - path);
+    const std::size_t length = slash == nullptr ? 1 : slash == path ? 1 : static_cast<std::size_t>(slash - path);
     if (length >= PATH_SIZE) {
         errno = ENAMETOOLONG;
         return false;
     }
-    std::memcpy(folder, path, length);
+    std::memcpy(folder, slash == nullptr ? "." : path, length);
     folder[length] = '\0';
-    return access(folder, W_OK | X_OK) == 0;
+    if (access(folder, W_OK | X_OK) != 0) {
+        return false;
+    }
+    // In a folder that keeps others' files (the sticky bit, as /tmp), a file
+    // of that name owned by someone else cannot be replaced.
+    struct stat folderStatus;
+    struct stat fileStatus;
+    const uid_t user = geteuid();
+    if (stat(folder, &folderStatus) == 0 && (folderStatus.st_mode & S_ISVTX) != 0
+        && lstat(path, &fileStatus) == 0 && user != 0 && fileStatus.st_uid != user
+        && folderStatus.st_uid != user) {
+        errno = EPERM;
+        return false;
+    }
+    return true;
 }
 
 bool isSameFileAt(const char* path, const FileIdentity& identity) {
@@ -187,6 +225,11 @@ std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) 
             return nullptr;
         }
         const int descriptor = open(tempPath, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        // The new file replaces one of that name with the same permissions.
+        struct stat status;
+        if (descriptor >= 0 && stat(path, &status) == 0 && S_ISREG(status.st_mode)) {
+            (void)fchmod(descriptor, status.st_mode & 07777);
+        }
         if (descriptor >= 0) {
             std::FILE* file = fdopen(descriptor, "wb");
             if (file == nullptr) {
@@ -203,6 +246,40 @@ std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) 
     }
     errno = EEXIST;
     return nullptr;
+}
+
+namespace {
+
+// The file to remove on an interruption; unlink is safe in a signal handler.
+char interruptedPath[PATH_SIZE];
+constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int INTERRUPT_COUNT = sizeof INTERRUPTS / sizeof INTERRUPTS[0];
+using Handler = void (*)(int);
+Handler before[INTERRUPT_COUNT];
+
+extern "C" void removeAndStop(int signal) {
+    unlink(interruptedPath);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+
+RemovedOnInterrupt::RemovedOnInterrupt(const char* path) {
+    std::snprintf(interruptedPath, sizeof interruptedPath, "%s", path);
+    for (int i = 0; i < INTERRUPT_COUNT; ++i) {
+        before[i] = std::signal(INTERRUPTS[i], removeAndStop);
+        // A signal the process was told to ignore (nohup) stays ignored.
+        if (before[i] == SIG_IGN) {
+            std::signal(INTERRUPTS[i], SIG_IGN);
+        }
+    }
+}
+
+RemovedOnInterrupt::~RemovedOnInterrupt() {
+    for (int i = 0; i < INTERRUPT_COUNT; ++i) {
+        std::signal(INTERRUPTS[i], before[i] == SIG_ERR ? SIG_DFL : before[i]);
+    }
 }
 
 bool commitFile(std::FILE* file) {

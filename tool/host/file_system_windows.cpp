@@ -292,6 +292,29 @@ std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) 
     return nullptr;
 }
 
+namespace {
+
+// The file to remove when the console is closed or interrupted.
+wchar_t interruptedPath[MAX_WIDE_PATH];
+
+BOOL WINAPI removeAndStop(DWORD) {
+    DeleteFileW(interruptedPath);
+    // Not handled: the process ends as it would have.
+    return FALSE;
+}
+
+}  // namespace
+
+RemovedOnInterrupt::RemovedOnInterrupt(const char* path) {
+    interruptedPath[0] = L'\0';
+    if (MultiByteToWideChar(CP_UTF8, 0, path, -1, interruptedPath, MAX_WIDE_PATH) == 0) {
+        interruptedPath[0] = L'\0';
+    }
+    SetConsoleCtrlHandler(removeAndStop, TRUE);
+}
+
+RemovedOnInterrupt::~RemovedOnInterrupt() { SetConsoleCtrlHandler(removeAndStop, FALSE); }
+
 bool commitFile(std::FILE* file) {
     errno = 0;
     bool written = std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
