@@ -43,6 +43,9 @@ private:
     bool crossLinked(Change& change);
     void writeRun(std::int32_t index, DataSector start, std::int32_t sectors);
     void writeTitle(std::int32_t index);
+    // Adds piece `piece` of change `index`, `size` bytes at `location`;
+    // false, having refused the change, when it cannot.
+    bool writeSector(std::int32_t index, const SectorLocation& location, std::int32_t size, std::int32_t piece);
     void writeEntryPlace(std::int32_t index);
     void noRoom(Change& change);
 
@@ -161,14 +164,7 @@ void Placer::writeRun(std::int32_t index, DataSector start, std::int32_t sectors
     for (std::int32_t piece = 0; piece < sectors; ++piece, at = nextDataSector(at)) {
         const SectorLocation location =
             image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
-        // The run was read in full and the sectors added are free, so each
-        // is there whole; a sector that is not would take bytes it lacks.
-        if (!location.found() || location.available < DATA_SECTOR_SIZE) {
-            plan.change(index).refuse(Refusal::Damaged);
-            return;
-        }
-        if (!plan.addWrite(location.dataOffset, index, piece)) {
-            plan.change(index).refuse(Refusal::TooManyWrites);
+        if (!writeSector(index, location, DATA_SECTOR_SIZE, piece)) {
             return;
         }
     }
@@ -178,15 +174,25 @@ void Placer::writeTitle(std::int32_t index) {
     for (std::int32_t piece = 0; piece < TITLE_SECTOR_COUNT; ++piece) {
         const SectorLocation location = image.locateSector(BOOT_TRACK, cylinderOf(BOOT_TRACK), headOf(BOOT_TRACK),
                                                            TITLE_FIRST_SECTOR + piece, BOOT_SIZE_CODE);
-        if (!location.found() || location.available < BOOT_SECTOR_SIZE) {
-            plan.change(index).refuse(Refusal::Damaged);
-            return;
-        }
-        if (!plan.addWrite(location.dataOffset, index, piece)) {
-            plan.change(index).refuse(Refusal::TooManyWrites);
+        if (!writeSector(index, location, BOOT_SECTOR_SIZE, piece)) {
             return;
         }
     }
+}
+
+bool Placer::writeSector(std::int32_t index, const SectorLocation& location, std::int32_t size,
+                         std::int32_t piece) {
+    // The run was read in full and the sectors added are free, so each is
+    // there whole; a sector that is not would take bytes it lacks.
+    if (!location.found() || location.available < size) {
+        plan.change(index).refuse(Refusal::Damaged);
+        return false;
+    }
+    if (!plan.addWrite(location.dataOffset, index, piece)) {
+        plan.change(index).refuse(Refusal::TooManyWrites);
+        return false;
+    }
+    return true;
 }
 
 void Placer::writeEntryPlace(std::int32_t index) {

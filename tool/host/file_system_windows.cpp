@@ -130,13 +130,12 @@ FileIdentity identifyStream(std::FILE* stream) {
     return identityOf(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
 }
 
-bool isSameFile(const OutputName& output, const FileIdentity& identity) {
-    const wchar_t* path = identity.known ? outputPath(output) : nullptr;
-    if (path == nullptr) {
-        return false;
-    }
-    // Opened for no access at all, shared every way, so that the image's
-    // own open handle does not stand in the way; a link is followed.
+namespace {
+
+// Whether the wide `path` exists and is `identity`. Opened for no access at
+// all, shared every way, so that the image's own open handle does not stand
+// in the way; a link is followed.
+bool wideIsIdentity(const wchar_t* path, const FileIdentity& identity) {
     HANDLE handle = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -145,6 +144,13 @@ bool isSameFile(const OutputName& output, const FileIdentity& identity) {
     const FileIdentity other = identityOf(handle);
     CloseHandle(handle);
     return other.known && other.volume == identity.volume && other.index == identity.index;
+}
+
+}  // namespace
+
+bool isSameFile(const OutputName& output, const FileIdentity& identity) {
+    const wchar_t* path = identity.known ? outputPath(output) : nullptr;
+    return path != nullptr && wideIsIdentity(path, identity);
 }
 
 std::FILE* createOutputFile(const OutputName& output, bool exclusive) {
@@ -236,17 +242,7 @@ bool canCreateFileAt(const char* path) {
 }
 
 bool isSameFileAt(const char* path, const FileIdentity& identity) {
-    if (!identity.known || widen(CP_UTF8, path, 0) < 0) {
-        return false;
-    }
-    HANDLE handle = CreateFileW(widePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const FileIdentity other = identityOf(handle);
-    CloseHandle(handle);
-    return other.known && other.volume == identity.volume && other.index == identity.index;
+    return identity.known && widen(CP_UTF8, path, 0) >= 0 && wideIsIdentity(widePath, identity);
 }
 
 bool isFolderPath(const char* path) { return widen(CP_UTF8, path, 0) >= 0 && isFolder(widePath); }
