@@ -75,6 +75,22 @@ std::string firstCopy(const std::string& path, int period) {
     return folder + path.substr(6);
 }
 
+// A random damaged image, now and then listed twice, and what d88extract
+// with `options` took out of it into the folder "out".
+struct Extracted {
+    Scratch scratch;
+    int period = 0;
+    Bytes original;
+    std::string image;
+
+    Extracted(DamagedImages& images, std::mt19937& random, const Args& options) {
+        writeImage(scratch.image(), maybeListedTwice(images.disks(), random, period));
+        original = readFile(scratch.image());
+        image = scratch.image().string();
+        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+    }
+};
+
 // No new image and no temporary file of one.
 bool nothingNew(const Scratch& scratch) {
     for (const fs::directory_entry& entry : fs::directory_iterator(scratch.work())) {
@@ -94,12 +110,10 @@ TEST(PutRoundTrip, ExtractedFilesPutBackGiveTheImageByteForByte) {
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("image " + std::to_string(round));
         const Args& options = variants[static_cast<std::size_t>(round) % variants.size()];
-        Scratch scratch;
-        int period = 0;
-        writeImage(scratch.image(), maybeListedTwice(images.disks(), random, period));
-        const Bytes original = readFile(scratch.image());
-        const std::string image = scratch.image().string();
-        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+        const Extracted taken(images, random, options);
+        const Scratch& scratch = taken.scratch;
+        const Bytes& original = taken.original;
+        const std::string& image = taken.image;
         const ToolResult result = put(scratch, with(with({"-C", "out"}, options), {"-o", "new.d88", image}));
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, "");
@@ -118,12 +132,11 @@ TEST(PutRoundTrip, EditedFilesComeBackAndNothingElseChanges) {
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("image " + std::to_string(round));
         const Args options = round % 2 == 0 ? Args{} : Args{"--disk-folders"};
-        Scratch scratch;
-        int period = 0;
-        writeImage(scratch.image(), maybeListedTwice(images.disks(), random, period));
-        const Bytes original = readFile(scratch.image());
-        const std::string image = scratch.image().string();
-        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+        const Extracted taken(images, random, options);
+        const Scratch& scratch = taken.scratch;
+        const Bytes& original = taken.original;
+        const std::string& image = taken.image;
+        const int period = taken.period;
         const Tree before = treeOf(scratch.work() / "out");
 
         // One or two files: a refusal of any keeps the others from going back.

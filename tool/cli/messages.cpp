@@ -110,6 +110,15 @@ void printVersion(const char* program) {
 
 bool canConvertNames() { return sjisToUtf8("", 0, utf8Text, sizeof utf8Text).status != SjisStatus::NoConverter; }
 
+bool chooseNamesUtf8(Console& console, bool utf8) {
+    if (utf8 && !canConvertNames()) {
+        std::fprintf(stderr, "%s: --utf8: this system cannot convert Shift_JIS (code page 932)\n", console.program);
+        return false;
+    }
+    console.namesUtf8 = utf8;
+    return true;
+}
+
 void putText(const Console& console, std::FILE* out, const char* text) {
     if (!console.namesUtf8) {
         std::fputs(text, out);

@@ -47,6 +47,9 @@ void printVersion(const char* program);
 
 // Whether this system can convert Shift_JIS to UTF-8 at all.
 bool canConvertNames();
+// Sets the console's names to UTF-8 when `utf8` asks for it; false, after
+// "PROGRAM: --utf8: ..." on standard error, when this system cannot.
+bool chooseNamesUtf8(Console& console, bool utf8);
 // Writes `text` (Shift_JIS bytes, or ASCII) to `out` as names go out; in
 // UTF-8 to a terminal, without the C1 controls (U+0080 to U+009F) that a
 // terminal reading UTF-8 would act on.

@@ -62,11 +62,9 @@ int extractMain(int argc, char** argv) {
     case ParseResult::Run:
         break;
     }
-    if (line.utf8 && !canConvertNames()) {
-        std::fprintf(stderr, "%s: --utf8: this system cannot convert Shift_JIS (code page 932)\n", PROGRAM);
+    if (!chooseNamesUtf8(run.console, line.utf8)) {
         return 1;
     }
-    run.console.namesUtf8 = line.utf8;
     std::FILE* stream = openImageFile(line.image);
     const FileIdentity imageIdentity = identifyStream(stream);
     if (!image.openStream(stream)) {

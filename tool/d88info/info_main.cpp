@@ -61,11 +61,9 @@ int infoMain(int argc, char** argv) {
     case ParseResult::Run:
         break;
     }
-    if (line.utf8 && !canConvertNames()) {
-        std::fputs("d88info: --utf8: this system cannot convert Shift_JIS (code page 932)\n", stderr);
+    if (!chooseNamesUtf8(run.console, line.utf8)) {
         return EXIT_FAILURE_STATUS;
     }
-    run.console.namesUtf8 = line.utf8;
     const char* argument = line.image;
     errno = 0;
     std::FILE* stream = openImageFile(argument);

@@ -143,11 +143,9 @@ int putMain(int argc, char** argv) {
     if (line.output == nullptr) {
         return usageError();
     }
-    if (line.utf8 && !canConvertNames()) {
-        std::fprintf(stderr, "%s: --utf8: this system cannot convert Shift_JIS (code page 932)\n", PROGRAM);
+    if (!chooseNamesUtf8(run.console, line.utf8)) {
         return EXIT_FAILURE_STATUS;
     }
-    run.console.namesUtf8 = line.utf8;
     errno = 0;
     std::FILE* stream = openImageFile(line.image);
     const FileIdentity identity = identifyStream(stream);
