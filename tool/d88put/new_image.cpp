@@ -204,14 +204,14 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 }  // namespace
 
 bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path, bool (*announce)(Run& run)) {
+    RemovedOnInterrupt removed;
     errno = 0;
-    std::FILE* out = createFileBeside(path, tempPath, sizeof tempPath);
+    std::FILE* out = removed.createFileBeside(path, tempPath, sizeof tempPath);
     if (out == nullptr) {
         std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", run.console.program,
                      argumentAsShown(path), systemReason(errno));
         return false;
     }
-    const RemovedOnInterrupt removed(tempPath);
     PieceSource source(run, plan);
     errno = 0;
     bool written = copyWithWrites(image, plan, source, out);

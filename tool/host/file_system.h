@@ -111,15 +111,21 @@ bool isFolderPath(const char* path);
 // cannot.
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size);
 
-// While one of these lives, the file `path` (as the command line carries
-// it) is removed should the process be interrupted (Ctrl-C, a hang-up, a
-// termination request): a temporary file is not left behind. One at a time.
+// While one of these lives, an interruption of the process (Ctrl-C, a
+// hang-up, a termination or quit request) removes the file it made, so that
+// no temporary file is left behind. The handling is set up first, and the
+// file is made under it: no moment is left where the file exists unguarded.
+// One at a time.
 class RemovedOnInterrupt {
 public:
-    explicit RemovedOnInterrupt(const char* path);
+    RemovedOnInterrupt();
     ~RemovedOnInterrupt();
     RemovedOnInterrupt(const RemovedOnInterrupt&) = delete;
     RemovedOnInterrupt& operator=(const RemovedOnInterrupt&) = delete;
+
+    // createFileBeside, the file removed on an interruption from the moment
+    // it exists.
+    std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size);
 };
 
 // Writes what `file` holds out to the disk and closes it; false with errno

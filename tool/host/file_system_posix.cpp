@@ -252,21 +252,23 @@ namespace {
 
 // The file to remove on an interruption; unlink is safe in a signal handler.
 char interruptedPath[PATH_SIZE];
-constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int INTERRUPT_COUNT = sizeof INTERRUPTS / sizeof INTERRUPTS[0];
 using Handler = void (*)(int);
 Handler before[INTERRUPT_COUNT];
 
 extern "C" void removeAndStop(int signal) {
-    unlink(interruptedPath);
+    if (interruptedPath[0] != '\0') {
+        unlink(interruptedPath);
+    }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 }  // namespace
 
-RemovedOnInterrupt::RemovedOnInterrupt(const char* path) {
-    std::snprintf(interruptedPath, sizeof interruptedPath, "%s", path);
+RemovedOnInterrupt::RemovedOnInterrupt() {
+    interruptedPath[0] = '\0';
     for (int i = 0; i < INTERRUPT_COUNT; ++i) {
         before[i] = std::signal(INTERRUPTS[i], removeAndStop);
         // A signal the process was told to ignore (nohup) stays ignored.
@@ -280,6 +282,27 @@ RemovedOnInterrupt::~RemovedOnInterrupt() {
     for (int i = 0; i < INTERRUPT_COUNT; ++i) {
         std::signal(INTERRUPTS[i], before[i] == SIG_ERR ? SIG_DFL : before[i]);
     }
+}
+
+std::FILE* RemovedOnInterrupt::createFileBeside(const char* path, char* tempPath, std::size_t size) {
+    // An interruption waits until the handler knows the file's name.
+    sigset_t interrupts;
+    sigset_t previous;
+    sigemptyset(&interrupts);
+    for (const int signal : INTERRUPTS) {
+        sigaddset(&interrupts, signal);
+    }
+    const bool blocked = sigprocmask(SIG_BLOCK, &interrupts, &previous) == 0;
+    std::FILE* file = ::createFileBeside(path, tempPath, size);
+    const int error = errno;
+    if (file != nullptr) {
+        std::snprintf(interruptedPath, sizeof interruptedPath, "%s", tempPath);
+    }
+    if (blocked) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+    }
+    errno = error;
+    return file;
 }
 
 bool commitFile(std::FILE* file) {

@@ -294,22 +294,29 @@ namespace {
 wchar_t interruptedPath[MAX_WIDE_PATH];
 
 BOOL WINAPI removeAndStop(DWORD) {
-    DeleteFileW(interruptedPath);
+    if (interruptedPath[0] != L'\0') {
+        DeleteFileW(interruptedPath);
+    }
     // Not handled: the process ends as it would have.
     return FALSE;
 }
 
 }  // namespace
 
-RemovedOnInterrupt::RemovedOnInterrupt(const char* path) {
+RemovedOnInterrupt::RemovedOnInterrupt() {
     interruptedPath[0] = L'\0';
-    if (MultiByteToWideChar(CP_UTF8, 0, path, -1, interruptedPath, MAX_WIDE_PATH) == 0) {
-        interruptedPath[0] = L'\0';
-    }
     SetConsoleCtrlHandler(removeAndStop, TRUE);
 }
 
 RemovedOnInterrupt::~RemovedOnInterrupt() { SetConsoleCtrlHandler(removeAndStop, FALSE); }
+
+std::FILE* RemovedOnInterrupt::createFileBeside(const char* path, char* tempPath, std::size_t size) {
+    std::FILE* file = ::createFileBeside(path, tempPath, size);
+    if (file != nullptr && MultiByteToWideChar(CP_UTF8, 0, tempPath, -1, interruptedPath, MAX_WIDE_PATH) == 0) {
+        interruptedPath[0] = L'\0';
+    }
+    return file;
+}
 
 bool commitFile(std::FILE* file) {
     errno = 0;

@@ -1,0 +1,85 @@
+// d88put against what another program, a signal or the file system does
+// around its run: none of it may give a wrong image with status 0, blame
+// the wrong file, or leave a temporary file behind.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/tool_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+ToolResult put(const Scratch& scratch, const Args& args, const std::function<void()>& beforeExec = {}) {
+    Args all{"d88put"};
+    all.insert(all.end(), args.begin(), args.end());
+    return scratch.run(all, "", beforeExec, putPath());
+}
+
+// No new image and no temporary file of one.
+bool nothingNew(const Scratch& scratch) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratch.work())) {
+        const std::string name = entry.path().filename().string();
+        if (name == "new.d88" || name.rfind(".d88put-", 0) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// In the child: interfere as `variables` say the moment d88put creates its
+// temporary file (see interfering_create.cpp).
+std::function<void()> interfering(std::vector<std::pair<std::string, std::string>> variables) {
+    return [variables] {
+        setenv("LD_PRELOAD", INTERFERING_CREATE_PATH, 1);
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+        for (const auto& [name, value] : variables) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        // A quit signal would leave a core file in the folder.
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_CORE, &none);
+    };
+}
+
+// A disk with file A in track 2 sector 1, extracted into "out", and A
+// changed.
+struct Edited {
+    Scratch scratch;
+    Bytes original;
+    std::string image;
+
+    Edited() {
+        Disk disk;
+        disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1)})).track(2, dataTrack(2));
+        writeImage(scratch.image(), {disk});
+        original = readFile(scratch.image());
+        image = scratch.image().string();
+        (void)scratch.run({"d88extract", "-C", "out", image});
+        writeFile(scratch.work() / "out" / "A", text("edited"));
+    }
+    Args call() const { return {"-C", "out", "-o", "new.d88", image}; }
+};
+
+TEST(PutHostile, AnInterruptionAsTheTemporaryFileIsMadeRemovesIt) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "no preloading into a Windows exe";
+    }
+    const Edited edited;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(signal);
+        const ToolResult result =
+            put(edited.scratch, edited.call(), interfering({{"D88_CREATE_RAISE", std::to_string(signal)}}));
+        EXPECT_EQ(result.status, 128 + signal);
+        EXPECT_TRUE(nothingNew(edited.scratch));
+    }
+}
+
+}  // namespace
