@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -78,6 +79,46 @@ TEST(PutHostile, AnInterruptionAsTheTemporaryFileIsMadeRemovesIt) {
         const ToolResult result =
             put(edited.scratch, edited.call(), interfering({{"D88_CREATE_RAISE", std::to_string(signal)}}));
         EXPECT_EQ(result.status, 128 + signal);
+        EXPECT_TRUE(nothingNew(edited.scratch));
+    }
+}
+
+TEST(PutHostile, AnImageChangedDuringTheRunRefusesTheRun) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "no preloading into a Windows exe";
+    }
+    const Edited edited;
+    const std::string size = std::to_string(edited.original.size());
+    // A byte of a sector the plan left alone, and the image cut short: the
+    // copy would take the new bytes, or blame NEW.
+    const std::vector<std::pair<std::string, std::string>> changes = {
+        {"D88_CHANGE_AT", std::to_string(edited.original.size() - 1)},
+        {"D88_CHANGE_SIZE", std::to_string(edited.original.size() / 2)},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.first);
+        writeFile(edited.scratch.image(), edited.original);
+        const ToolResult result =
+            put(edited.scratch, edited.call(), interfering({{"D88_CHANGE_FILE", edited.image}, change}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "d88put: " + edited.image + ": cannot read the image: it changed while d88put ran\n");
+        EXPECT_TRUE(nothingNew(edited.scratch));
+    }
+}
+
+TEST(PutHostile, OnlyARegularFileIsReadAsTheImage) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "no devices or pipes in a Windows folder";
+    }
+    const Edited edited;
+    // A device never ends and would fill the disk; a pipe with no writer
+    // would hold the run for ever.
+    ASSERT_EQ(::mkfifo((edited.scratch.work() / "pipe.d88").c_str(), 0600), 0);
+    for (const std::string image : {"/dev/zero", "pipe.d88"}) {
+        const ToolResult result = put(edited.scratch, {"-C", "out", "-o", "new.d88", image});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "d88put: " + image + ": cannot open the image: it is no regular file\n");
         EXPECT_TRUE(nothingNew(edited.scratch));
     }
 }

@@ -147,11 +147,14 @@ int putMain(int argc, char** argv) {
         return EXIT_FAILURE_STATUS;
     }
     errno = 0;
-    std::FILE* stream = openImageFile(line.image);
+    bool special = false;
+    std::FILE* stream = openRegularImageFile(line.image, special);
     const FileIdentity identity = identifyStream(stream);
+    // Taken before anything is read, to be checked once the copy is made.
+    const PlannedImage planned{line.image, stream, versionOfStream(stream)};
     if (!image.openStream(stream)) {
         std::fprintf(stderr, "%s: %s: cannot open the image: %s\n", PROGRAM, argumentAsShown(line.image),
-                     errno != 0 ? systemReason(errno) : "not a readable file");
+                     special ? "it is no regular file" : errno != 0 ? systemReason(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
     }
     // Renaming the new image into place would replace the image itself, or
@@ -211,7 +214,7 @@ int putMain(int argc, char** argv) {
     if (done && line.dryRun) {
         done = announce(run);
     } else if (done) {
-        done = writeNewImage(image, run, plan, line.output, announce);
+        done = writeNewImage(image, run, plan, planned, line.output, announce);
     }
     image.close();
     const bool outputKept = finishStandardOutput(run.console);

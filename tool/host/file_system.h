@@ -61,6 +61,30 @@ struct OutputName {
 // for binary reading; null with errno set when it cannot.
 std::FILE* openImageFile(const char* path);
 
+// openImageFile for a program that reads only a regular file: null with
+// `special` set when something else stands at `path` (a folder, a device, a
+// pipe), which is never opened in a way that waits or reads from it.
+std::FILE* openRegularImageFile(const char* path, bool& special);
+
+// What tells whether a file changed: its length, and the time of its last
+// change as the file system keeps it (any write moves it).
+struct FileVersion {
+    std::int64_t length = 0;
+    std::int64_t changeSeconds = 0;
+    // Nanoseconds into that second.
+    std::int64_t changeFraction = 0;
+    bool known = false;
+};
+
+// The version of an open stream's file; not known when the host cannot tell.
+FileVersion versionOfStream(std::FILE* stream);
+
+// Whether both are known and alike.
+inline bool sameVersion(const FileVersion& a, const FileVersion& b) {
+    return a.known && b.known && a.length == b.length && a.changeSeconds == b.changeSeconds
+           && a.changeFraction == b.changeFraction;
+}
+
 // The identity of an open stream; not known when the host cannot tell.
 FileIdentity identifyStream(std::FILE* stream);
 

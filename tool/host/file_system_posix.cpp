@@ -71,6 +71,51 @@ const NameRules HOST_NAME_RULES = NameRules::Posix;
 
 std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
 
+std::FILE* openRegularImageFile(const char* path, bool& special) {
+    special = false;
+    // Opening a device can do things (a tape rewinds), and a pipe would
+    // wait for a writer for ever: only what is a regular file is opened,
+    // and what was opened is looked at again.
+    struct stat status;
+    if (stat(path, &status) != 0) {
+        return nullptr;
+    }
+    const int descriptor = S_ISREG(status.st_mode) ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY) : -1;
+    if (descriptor >= 0 && (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(descriptor);
+        special = true;
+        return nullptr;
+    }
+    if (descriptor < 0) {
+        special = !S_ISREG(status.st_mode);
+        return nullptr;
+    }
+    // A regular file's reads never wait; back to the usual reads.
+    const int flags = fcntl(descriptor, F_GETFL);
+    std::FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
+                          ? fdopen(descriptor, "rb")
+                          : nullptr;
+    if (file == nullptr) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
+    }
+    return file;
+}
+
+FileVersion versionOfStream(std::FILE* stream) {
+    struct stat status;
+    if (stream == nullptr || fstat(fileno(stream), &status) != 0) {
+        return FileVersion{};
+    }
+    FileVersion version;
+    version.length = static_cast<std::int64_t>(status.st_size);
+    version.changeSeconds = static_cast<std::int64_t>(status.st_ctim.tv_sec);
+    version.changeFraction = static_cast<std::int64_t>(status.st_ctim.tv_nsec);
+    version.known = true;
+    return version;
+}
+
 FileIdentity identifyStream(std::FILE* stream) {
     struct stat status;
     if (stream == nullptr || fstat(fileno(stream), &status) != 0) {

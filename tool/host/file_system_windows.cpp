@@ -123,6 +123,44 @@ std::FILE* openImageFile(const char* path) {
     return widen(CP_UTF8, path, 0) >= 0 ? _wfopen(widePath, L"rb") : nullptr;
 }
 
+std::FILE* openRegularImageFile(const char* path, bool& special) {
+    special = false;
+    if (widen(CP_UTF8, path, 0) < 0) {
+        return nullptr;
+    }
+    if (isFolder(widePath)) {
+        special = true;
+        return nullptr;
+    }
+    std::FILE* file = _wfopen(widePath, L"rb");
+    // A device (CON, NUL, a port) opens like a file and is no file on a disk.
+    if (file != nullptr && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
+        std::fclose(file);
+        special = true;
+        return nullptr;
+    }
+    return file;
+}
+
+FileVersion versionOfStream(std::FILE* stream) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (stream == nullptr
+        || GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &info) == 0) {
+        return FileVersion{};
+    }
+    // Every write moves the last write's time, kept in 100 ns ticks.
+    constexpr std::uint64_t TICKS_PER_SECOND = 10000000;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    FileVersion version;
+    version.length = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32)
+                                               | info.nFileSizeLow);
+    version.changeSeconds = static_cast<std::int64_t>(ticks / TICKS_PER_SECOND);
+    version.changeFraction = static_cast<std::int64_t>(ticks % TICKS_PER_SECOND) * 100;
+    version.known = true;
+    return version;
+}
+
 FileIdentity identifyStream(std::FILE* stream) {
     if (stream == nullptr) {
         return FileIdentity{};
