@@ -1,6 +1,7 @@
-// d88put against what another program, a signal or the file system does
-// around its run: none of it may give a wrong image with status 0, blame
-// the wrong file, or leave a temporary file behind.
+// d88put against what an attacker can do: craft the image, change it or
+// send a signal during the run, link names in the folder. None of it may
+// give a wrong image with status 0, blame the wrong file, or leave a
+// temporary file behind.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -121,6 +122,25 @@ TEST(PutHostile, OnlyARegularFileIsReadAsTheImage) {
         EXPECT_EQ(result.err, "d88put: " + image + ": cannot open the image: it is no regular file\n");
         EXPECT_TRUE(nothingNew(edited.scratch));
     }
+}
+
+TEST(PutHostile, NoWriteReachesTheDisksAfterTheCatalogue) {
+    // The 64th disk says it ends half way into its last sector: there the
+    // 65th disk's header stands, which no catalogue reads.
+    Disk last;
+    last.track(1, directoryTrack({dirEntry("A", 2, 5, 2, 5)})).track(2, dataTrack(2));
+    last.diskSize = static_cast<std::int32_t>(last.build().size()) - 512;
+    std::vector<Disk> disks(63);
+    disks.push_back(last);
+    Scratch scratch;
+    writeImage(scratch.image(), disks);
+    const std::string image = scratch.image().string();
+    (void)scratch.run({"d88extract", "--disk=63", "-C", "out", image});
+    writeFile(scratch.work() / "out" / "A", text("over the header"));
+    const ToolResult result = put(scratch, {"--disk=63", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, console("d88put: A: not put back: its place is damaged\n"));
+    EXPECT_TRUE(nothingNew(scratch));
 }
 
 }  // namespace
