@@ -36,6 +36,12 @@ bool nothingNew(const Scratch& scratch) {
     return true;
 }
 
+// `bytes` and zeros after them to `size`.
+Bytes padded(Bytes bytes, std::size_t size) {
+    bytes.resize(size, 0);
+    return bytes;
+}
+
 // In the child: interfere as `variables` say the moment d88put creates its
 // temporary file (see interfering_create.cpp).
 std::function<void()> interfering(std::vector<std::pair<std::string, std::string>> variables) {
@@ -141,6 +147,42 @@ TEST(PutHostile, NoWriteReachesTheDisksAfterTheCatalogue) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, console("d88put: A: not put back: its place is damaged\n"));
     EXPECT_TRUE(nothingNew(scratch));
+}
+
+TEST(PutHostile, NamesThatOpenOneFileAreOneFileOwnedByTheLastWrite) {
+    if (toolRunsOnWindows()) {
+        GTEST_SKIP() << "Windows folds the names themselves";
+    }
+    // On a file system that folds case, d88extract writes `data` and then
+    // `DATA` into one file, which holds DATA's bytes: a link stands for it.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("data", 2, 1, 2, 1), dirEntry("DATA", 2, 2, 2, 2)}))
+        .track(2, dataTrack(2));
+    for (const bool hard : {true, false}) {
+        SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+        Scratch scratch;
+        writeImage(scratch.image(), {disk});
+        const Bytes original = readFile(scratch.image());
+        const std::string image = scratch.image().string();
+        (void)scratch.run({"d88extract", "-C", "out", image});
+        const fs::path out = scratch.work() / "out";
+        const Bytes data = readFile(out / "data");
+        fs::remove(out / "data");
+        hard ? fs::create_hard_link(out / "DATA", out / "data") : fs::create_symlink("DATA", out / "data");
+
+        const ToolResult same = put(scratch, {"-C", "out", "-o", "new.d88", image});
+        EXPECT_EQ(same.status, 0) << same.err;
+        EXPECT_EQ(same.out, "");
+        EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
+
+        writeFile(out / "DATA", text("edited"));
+        const ToolResult edited = put(scratch, {"-C", "out", "-o", "new.d88", image});
+        EXPECT_EQ(edited.status, 0) << edited.err;
+        EXPECT_EQ(edited.out, "DATA: written in its place\n");
+        (void)scratch.run({"d88extract", "-C", "back", "new.d88"});
+        EXPECT_EQ(readFile(scratch.work() / "back" / "data"), data);
+        EXPECT_EQ(readFile(scratch.work() / "back" / "DATA"), padded(text("edited"), 1024));
+    }
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ constexpr char ABOUT[] =
 // About 4 MB each: static storage, not the stack.
 D88Image image;
 LaterWrites laterWrites;
+OpenedFiles openedFiles;
 PutPlan plan;
 
 int usageError() {
@@ -196,7 +197,7 @@ int putMain(int argc, char** argv) {
     }
 
     plan.clear();
-    findChangedFiles(image, run, laterWrites, plan);
+    findChangedFiles(image, run, laterWrites, openedFiles, plan);
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the
