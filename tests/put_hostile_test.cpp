@@ -185,4 +185,20 @@ TEST(PutHostile, NamesThatOpenOneFileAreOneFileOwnedByTheLastWrite) {
     }
 }
 
+TEST(PutHostile, NewMayNotBeAFileTheRunReads) {
+    const Edited edited;
+    const fs::path a = edited.scratch.work() / "out" / "A";
+    fs::create_hard_link(a, edited.scratch.work() / "alias");
+    // Under Wine a hard link made outside may not show as one file.
+    const std::vector<std::string> targets =
+        toolRunsOnWindows() ? std::vector<std::string>{"out/A"} : std::vector<std::string>{"out/A", "alias"};
+    for (const std::string& target : targets) {
+        const ToolResult result = put(edited.scratch, {"-C", "out", "-o", target, edited.image});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, console("d88put: " + shownArgument(target)
+                                      + ": not written: the file is one of the files being read\n"));
+        EXPECT_EQ(readFile(a), text("edited"));
+    }
+}
+
 }  // namespace

@@ -197,7 +197,16 @@ int putMain(int argc, char** argv) {
     }
 
     plan.clear();
+    const FileIdentity newIdentity = identifyPath(line.output);
     findChangedFiles(image, run, laterWrites, openedFiles, plan);
+    // Renaming the new image into place would replace a file the run reads:
+    // most likely the user's own edit.
+    if (openedFiles.holds(newIdentity)) {
+        std::fprintf(stderr, "%s: %s: not written: the file is one of the files being read\n", PROGRAM,
+                     argumentAsShown(line.output));
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the

@@ -125,6 +125,10 @@ bool canCreateFileAt(const char* path);
 // `identity`, a link to it included.
 bool isSameFileAt(const char* path, const FileIdentity& identity);
 
+// The identity of what `path` (as the command line carries it) names, a
+// link followed; not known when nothing is there.
+FileIdentity identifyPath(const char* path);
+
 // Whether `path` (as the command line carries it) names a folder.
 bool isFolderPath(const char* path);
 

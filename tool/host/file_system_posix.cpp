@@ -252,6 +252,11 @@ bool isSameFileAt(const char* path, const FileIdentity& identity) {
     return other.volume == identity.volume && other.index == identity.index;
 }
 
+FileIdentity identifyPath(const char* path) {
+    struct stat status;
+    return stat(path, &status) == 0 ? identityOf(status) : FileIdentity{};
+}
+
 bool isFolderPath(const char* path) { return isFolder(path); }
 
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) {

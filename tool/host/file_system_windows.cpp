@@ -283,6 +283,21 @@ bool isSameFileAt(const char* path, const FileIdentity& identity) {
     return identity.known && widen(CP_UTF8, path, 0) >= 0 && wideIsIdentity(widePath, identity);
 }
 
+FileIdentity identifyPath(const char* path) {
+    if (widen(CP_UTF8, path, 0) < 0) {
+        return FileIdentity{};
+    }
+    // Opened for no access, as wideIsIdentity does.
+    HANDLE handle = CreateFileW(widePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return FileIdentity{};
+    }
+    const FileIdentity identity = identityOf(handle);
+    CloseHandle(handle);
+    return identity;
+}
+
 bool isFolderPath(const char* path) { return widen(CP_UTF8, path, 0) >= 0 && isFolder(widePath); }
 
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) {
