@@ -61,9 +61,9 @@ bool D88Image::openStream(std::FILE* stream) {
     // leads back), not a further disk.
     if (diskCount == MAX_DISKS && offset >= 0 && offset <= INT32_MAX
         && std::find(diskOffsets, diskOffsets + diskCount, static_cast<std::int32_t>(offset))
-               == diskOffsets + diskCount
-        && seekFromStart(file, offset)) {
-        moreDisks = readBytes(file, header, DISK_HEADER_SIZE) == DISK_HEADER_SIZE;
+               == diskOffsets + diskCount) {
+        unreadStart = offset;
+        moreDisks = seekFromStart(file, offset) && readBytes(file, header, DISK_HEADER_SIZE) == DISK_HEADER_SIZE;
     }
     fileLength = ::fileLength(file);
     // The catalogue moved the file behind the buffer's back.
@@ -79,6 +79,7 @@ bool D88Image::close() {
     fileLength = -1;
     diskCount = 0;
     moreDisks = false;
+    unreadStart = -1;
     forgetSelection();
     buffer.bind(nullptr);
     index.forget();

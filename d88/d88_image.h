@@ -93,6 +93,9 @@ public:
     // whole disk header follows the last disk, at a start no catalogued disk
     // has. Those disks are never read.
     bool hasMoreDisks() const { return moreDisks; }
+    // Where the catalogue stopped at MAX_DISKS, at a start no catalogued
+    // disk has: what a further disk would hold begins there. -1 otherwise.
+    std::int64_t getUnreadStart() const { return unreadStart; }
 
     // Whether reading the file failed since it was opened: an error, not its
     // end. A failed read looks like a short or absent sector to the calls
@@ -212,6 +215,7 @@ private:
     std::int64_t fileLength = -1;
     std::int32_t diskCount = 0;
     bool moreDisks = false;
+    std::int64_t unreadStart = -1;
     std::int32_t firstSector = 1;
     std::int32_t lastSector = 16;
     std::int32_t diskOffsets[MAX_DISKS] = {};

@@ -63,10 +63,11 @@ class ChangeFinder final : public DiskPlanSteps {
 public:
     // `listedBefore`: an earlier disk of the catalogue starts where this one
     // does, so its changes may be copies of this one's.
-    ChangeFinder(Run& run, LaterWrites& laterWrites, PutPlan& plan, std::int32_t disk, std::int32_t diskOffset,
-                 bool listedBefore)
+    ChangeFinder(Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan, std::int32_t disk,
+                 std::int32_t diskOffset, bool listedBefore)
         : run(run),
           laterWrites(laterWrites),
+          opened(opened),
           plan(plan),
           disk(disk),
           diskOffset(diskOffset),
@@ -89,6 +90,7 @@ private:
 
     Run& run;
     LaterWrites& laterWrites;
+    OpenedFiles& opened;
     PutPlan& plan;
     std::int32_t disk;
     std::int32_t diskOffset;
@@ -133,6 +135,7 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
         std::fclose(in);
         return;
     }
+    opened.note(place, found.identity, writesFile(file));
     int error = 0;
     // A file d88extract writes no bytes for cannot be as it wrote it.
     const bool same = writesFile(file) && length == file.size && holdsBytes(in, length, transferBuffer, error);
@@ -196,8 +199,9 @@ bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, st
 
 }  // namespace
 
-void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPlan& plan) {
+void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan) {
     laterWrites.start(run.output.getSettings());
+    opened.clear();
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
         if (!run.selection.takesDisk(disk)) {
             continue;
@@ -209,7 +213,7 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPl
         for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
             listedBefore = image.getDiskOffset(k) == image.getDiskOffset(disk);
         }
-        ChangeFinder finder(run, laterWrites, plan, disk, image.getDiskOffset(disk), listedBefore);
+        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk), listedBefore);
         // The plan would ask of every name whether it is the image, one
         // look-up of the file system each; the identity of each file
         // opened tells the same. A name that is the image is one file, so
@@ -220,12 +224,14 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPl
         planDisk(image, planned, finder);
     }
     laterWrites.finish();
+    opened.finish();
     // A file belongs to the write whose bytes d88extract leaves in it; a
-    // file no entry writes, to the entry that names it.
-    plan.keepChanges([&laterWrites](const Change& change) {
+    // file no entry writes, to the entry that names it. Names that open one
+    // file are one name.
+    plan.keepChanges([&laterWrites, &opened](const Change& change) {
         WritePlace later;
-        return writesFile(change.outcome)
-                   ? !laterWrites.find(change.name, change.place, later)
-                   : !laterWrites.any(change.name, change.place.disk);
+        const bool own = writesFile(change.outcome) ? !laterWrites.find(change.name, change.place, later)
+                                                     : !laterWrites.any(change.name, change.place.disk);
+        return own && !opened.ownedByOther(change.place);
     });
 }

@@ -5,6 +5,7 @@
 
 #include "d88/d88_image.h"
 #include "tool/cli/run.h"
+#include "tool/d88put/opened_files.h"
 #include "tool/d88put/put_plan.h"
 #include "tool/disk/later_writes.h"
 
@@ -15,7 +16,8 @@
 // run); a file of a name the plan writes no bytes for (its run cannot be
 // read) that is there all the same is a change too, unless another entry's
 // write made it. A file that cannot be read is reported and fails the run;
-// a missing one is left as it is.
-void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPlan& plan);
+// a missing one is left as it is. Each file opened goes to `opened`, and a
+// file that another name opens too belongs to the entry written last.
+void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan);
 
 #endif

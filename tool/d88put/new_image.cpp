@@ -156,8 +156,16 @@ const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
 bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, std::FILE* out) {
     std::int32_t rank = 0;
     std::int64_t at = 0;
-    for (;;) {
-        const std::int32_t got = image.readFileBytes(at, block, COPY_BLOCK);
+    // The length the plan was made on: a file that grew since (or a device
+    // that never ends) gives no more.
+    const std::int64_t length = image.getFileLength();
+    if (length < 0) {
+        errno = EIO;
+        return false;
+    }
+    while (at < length) {
+        const std::int32_t want = length - at < COPY_BLOCK ? static_cast<std::int32_t>(length - at) : COPY_BLOCK;
+        const std::int32_t got = image.readFileBytes(at, block, want);
         if (got <= 0) {
             break;
         }
@@ -185,7 +193,7 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
             return false;
         }
         at += got;
-        if (got < COPY_BLOCK) {
+        if (got < want) {
             break;
         }
     }
@@ -194,7 +202,7 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
         return false;
     }
     // Bytes that did not come are no copy, even when no error was seen.
-    if (image.getFileLength() >= 0 && at != image.getFileLength()) {
+    if (at != length) {
         errno = EIO;
         return false;
     }
@@ -203,19 +211,30 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 
 }  // namespace
 
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path, bool (*announce)(Run& run)) {
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const PlannedImage& planned, const char* path,
+                   bool (*announce)(Run& run)) {
+    RemovedOnInterrupt removed;
     errno = 0;
-    std::FILE* out = createFileBeside(path, tempPath, sizeof tempPath);
+    std::FILE* out = removed.createFileBeside(path, tempPath, sizeof tempPath);
     if (out == nullptr) {
         std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", run.console.program,
                      argumentAsShown(path), systemReason(errno));
         return false;
     }
-    const RemovedOnInterrupt removed(tempPath);
     PieceSource source(run, plan);
     errno = 0;
     bool written = copyWithWrites(image, plan, source, out);
     int error = errno;
+    // Bytes copied from an image another program changed since the plan
+    // was made are not what the plan decided on (nor is a shorter image
+    // NEW's fault).
+    if (!sameVersion(planned.version, versionOfStream(planned.stream))) {
+        std::fclose(out);
+        (void)removeFile(tempPath);
+        std::fprintf(stderr, "%s: %s: cannot read the image: it changed while d88put ran\n", run.console.program,
+                     argumentAsShown(planned.path));
+        return false;
+    }
     if (written) {
         errno = 0;
         written = commitFile(out);

@@ -38,6 +38,7 @@ constexpr char ABOUT[] =
 // About 4 MB each: static storage, not the stack.
 D88Image image;
 LaterWrites laterWrites;
+OpenedFiles openedFiles;
 PutPlan plan;
 
 int usageError() {
@@ -147,11 +148,14 @@ int putMain(int argc, char** argv) {
         return EXIT_FAILURE_STATUS;
     }
     errno = 0;
-    std::FILE* stream = openImageFile(line.image);
+    bool special = false;
+    std::FILE* stream = openRegularImageFile(line.image, special);
     const FileIdentity identity = identifyStream(stream);
+    // Taken before anything is read, to be checked once the copy is made.
+    const PlannedImage planned{line.image, stream, versionOfStream(stream)};
     if (!image.openStream(stream)) {
         std::fprintf(stderr, "%s: %s: cannot open the image: %s\n", PROGRAM, argumentAsShown(line.image),
-                     errno != 0 ? systemReason(errno) : "not a readable file");
+                     special ? "it is no regular file" : errno != 0 ? systemReason(errno) : "not a readable file");
         return EXIT_FAILURE_STATUS;
     }
     // Renaming the new image into place would replace the image itself, or
@@ -193,7 +197,16 @@ int putMain(int argc, char** argv) {
     }
 
     plan.clear();
-    findChangedFiles(image, run, laterWrites, plan);
+    const FileIdentity newIdentity = identifyPath(line.output);
+    findChangedFiles(image, run, laterWrites, openedFiles, plan);
+    // Renaming the new image into place would replace a file the run reads:
+    // most likely the user's own edit.
+    if (openedFiles.holds(newIdentity)) {
+        std::fprintf(stderr, "%s: %s: not written: the file is one of the files being read\n", PROGRAM,
+                     argumentAsShown(line.output));
+        image.close();
+        return EXIT_FAILURE_STATUS;
+    }
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the
@@ -211,7 +224,7 @@ int putMain(int argc, char** argv) {
     if (done && line.dryRun) {
         done = announce(run);
     } else if (done) {
-        done = writeNewImage(image, run, plan, line.output, announce);
+        done = writeNewImage(image, run, plan, planned, line.output, announce);
     }
     image.close();
     const bool outputKept = finishStandardOutput(run.console);

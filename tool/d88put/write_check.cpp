@@ -1,6 +1,7 @@
 #include "tool/d88put/write_check.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "tool/disk/disk_plan.h"
@@ -192,6 +193,11 @@ void Checker::checkDisks() {
     // could hold, the places cannot be checked.
     const std::int64_t length = image.getFileLength();
     std::int64_t budget = WALK_BUDGET_BASE + (length > 0 ? length / SECTOR_HEADER_SIZE : 0);
+    // The disks after the catalogue's last are never read, so any byte from
+    // where it stopped may be one of their headers.
+    if (const std::int64_t unread = image.getUnreadStart(); unread >= 0) {
+        forOverlaps(unread, INT64_MAX - unread, damage);
+    }
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
         const std::int32_t offset = image.getDiskOffset(disk);
         forOverlaps(offset, DISK_HEADER_SIZE, damage);

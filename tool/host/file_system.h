@@ -61,6 +61,30 @@ struct OutputName {
 // for binary reading; null with errno set when it cannot.
 std::FILE* openImageFile(const char* path);
 
+// openImageFile for a program that reads only a regular file: null with
+// `special` set when something else stands at `path` (a folder, a device, a
+// pipe), which is never opened in a way that waits or reads from it.
+std::FILE* openRegularImageFile(const char* path, bool& special);
+
+// What tells whether a file changed: its length, and the time of its last
+// change as the file system keeps it (any write moves it).
+struct FileVersion {
+    std::int64_t length = 0;
+    std::int64_t changeSeconds = 0;
+    // Nanoseconds into that second.
+    std::int64_t changeFraction = 0;
+    bool known = false;
+};
+
+// The version of an open stream's file; not known when the host cannot tell.
+FileVersion versionOfStream(std::FILE* stream);
+
+// Whether both are known and alike.
+inline bool sameVersion(const FileVersion& a, const FileVersion& b) {
+    return a.known && b.known && a.length == b.length && a.changeSeconds == b.changeSeconds
+           && a.changeFraction == b.changeFraction;
+}
+
 // The identity of an open stream; not known when the host cannot tell.
 FileIdentity identifyStream(std::FILE* stream);
 
@@ -101,6 +125,10 @@ bool canCreateFileAt(const char* path);
 // `identity`, a link to it included.
 bool isSameFileAt(const char* path, const FileIdentity& identity);
 
+// The identity of what `path` (as the command line carries it) names, a
+// link followed; not known when nothing is there.
+FileIdentity identifyPath(const char* path);
+
 // Whether `path` (as the command line carries it) names a folder.
 bool isFolderPath(const char* path);
 
@@ -111,15 +139,21 @@ bool isFolderPath(const char* path);
 // cannot.
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size);
 
-// While one of these lives, the file `path` (as the command line carries
-// it) is removed should the process be interrupted (Ctrl-C, a hang-up, a
-// termination request): a temporary file is not left behind. One at a time.
+// While one of these lives, an interruption of the process (Ctrl-C, a
+// hang-up, a termination or quit request) removes the file it made, so that
+// no temporary file is left behind. The handling is set up first, and the
+// file is made under it: no moment is left where the file exists unguarded.
+// One at a time.
 class RemovedOnInterrupt {
 public:
-    explicit RemovedOnInterrupt(const char* path);
+    RemovedOnInterrupt();
     ~RemovedOnInterrupt();
     RemovedOnInterrupt(const RemovedOnInterrupt&) = delete;
     RemovedOnInterrupt& operator=(const RemovedOnInterrupt&) = delete;
+
+    // createFileBeside, the file removed on an interruption from the moment
+    // it exists.
+    std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size);
 };
 
 // Writes what `file` holds out to the disk and closes it; false with errno

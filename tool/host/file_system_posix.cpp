@@ -71,6 +71,51 @@ const NameRules HOST_NAME_RULES = NameRules::Posix;
 
 std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
 
+std::FILE* openRegularImageFile(const char* path, bool& special) {
+    special = false;
+    // Opening a device can do things (a tape rewinds), and a pipe would
+    // wait for a writer for ever: only what is a regular file is opened,
+    // and what was opened is looked at again.
+    struct stat status;
+    if (stat(path, &status) != 0) {
+        return nullptr;
+    }
+    const int descriptor = S_ISREG(status.st_mode) ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY) : -1;
+    if (descriptor >= 0 && (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(descriptor);
+        special = true;
+        return nullptr;
+    }
+    if (descriptor < 0) {
+        special = !S_ISREG(status.st_mode);
+        return nullptr;
+    }
+    // A regular file's reads never wait; back to the usual reads.
+    const int flags = fcntl(descriptor, F_GETFL);
+    std::FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
+                          ? fdopen(descriptor, "rb")
+                          : nullptr;
+    if (file == nullptr) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
+    }
+    return file;
+}
+
+FileVersion versionOfStream(std::FILE* stream) {
+    struct stat status;
+    if (stream == nullptr || fstat(fileno(stream), &status) != 0) {
+        return FileVersion{};
+    }
+    FileVersion version;
+    version.length = static_cast<std::int64_t>(status.st_size);
+    version.changeSeconds = static_cast<std::int64_t>(status.st_ctim.tv_sec);
+    version.changeFraction = static_cast<std::int64_t>(status.st_ctim.tv_nsec);
+    version.known = true;
+    return version;
+}
+
 FileIdentity identifyStream(std::FILE* stream) {
     struct stat status;
     if (stream == nullptr || fstat(fileno(stream), &status) != 0) {
@@ -207,6 +252,11 @@ bool isSameFileAt(const char* path, const FileIdentity& identity) {
     return other.volume == identity.volume && other.index == identity.index;
 }
 
+FileIdentity identifyPath(const char* path) {
+    struct stat status;
+    return stat(path, &status) == 0 ? identityOf(status) : FileIdentity{};
+}
+
 bool isFolderPath(const char* path) { return isFolder(path); }
 
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) {
@@ -252,21 +302,23 @@ namespace {
 
 // The file to remove on an interruption; unlink is safe in a signal handler.
 char interruptedPath[PATH_SIZE];
-constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int INTERRUPT_COUNT = sizeof INTERRUPTS / sizeof INTERRUPTS[0];
 using Handler = void (*)(int);
 Handler before[INTERRUPT_COUNT];
 
 extern "C" void removeAndStop(int signal) {
-    unlink(interruptedPath);
+    if (interruptedPath[0] != '\0') {
+        unlink(interruptedPath);
+    }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 }  // namespace
 
-RemovedOnInterrupt::RemovedOnInterrupt(const char* path) {
-    std::snprintf(interruptedPath, sizeof interruptedPath, "%s", path);
+RemovedOnInterrupt::RemovedOnInterrupt() {
+    interruptedPath[0] = '\0';
     for (int i = 0; i < INTERRUPT_COUNT; ++i) {
         before[i] = std::signal(INTERRUPTS[i], removeAndStop);
         // A signal the process was told to ignore (nohup) stays ignored.
@@ -280,6 +332,27 @@ RemovedOnInterrupt::~RemovedOnInterrupt() {
     for (int i = 0; i < INTERRUPT_COUNT; ++i) {
         std::signal(INTERRUPTS[i], before[i] == SIG_ERR ? SIG_DFL : before[i]);
     }
+}
+
+std::FILE* RemovedOnInterrupt::createFileBeside(const char* path, char* tempPath, std::size_t size) {
+    // An interruption waits until the handler knows the file's name.
+    sigset_t interrupts;
+    sigset_t previous;
+    sigemptyset(&interrupts);
+    for (const int signal : INTERRUPTS) {
+        sigaddset(&interrupts, signal);
+    }
+    const bool blocked = sigprocmask(SIG_BLOCK, &interrupts, &previous) == 0;
+    std::FILE* file = ::createFileBeside(path, tempPath, size);
+    const int error = errno;
+    if (file != nullptr) {
+        std::snprintf(interruptedPath, sizeof interruptedPath, "%s", tempPath);
+    }
+    if (blocked) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+    }
+    errno = error;
+    return file;
 }
 
 bool commitFile(std::FILE* file) {

@@ -123,6 +123,44 @@ std::FILE* openImageFile(const char* path) {
     return widen(CP_UTF8, path, 0) >= 0 ? _wfopen(widePath, L"rb") : nullptr;
 }
 
+std::FILE* openRegularImageFile(const char* path, bool& special) {
+    special = false;
+    if (widen(CP_UTF8, path, 0) < 0) {
+        return nullptr;
+    }
+    if (isFolder(widePath)) {
+        special = true;
+        return nullptr;
+    }
+    std::FILE* file = _wfopen(widePath, L"rb");
+    // A device (CON, NUL, a port) opens like a file and is no file on a disk.
+    if (file != nullptr && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
+        std::fclose(file);
+        special = true;
+        return nullptr;
+    }
+    return file;
+}
+
+FileVersion versionOfStream(std::FILE* stream) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (stream == nullptr
+        || GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &info) == 0) {
+        return FileVersion{};
+    }
+    // Every write moves the last write's time, kept in 100 ns ticks.
+    constexpr std::uint64_t TICKS_PER_SECOND = 10000000;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    FileVersion version;
+    version.length = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32)
+                                               | info.nFileSizeLow);
+    version.changeSeconds = static_cast<std::int64_t>(ticks / TICKS_PER_SECOND);
+    version.changeFraction = static_cast<std::int64_t>(ticks % TICKS_PER_SECOND) * 100;
+    version.known = true;
+    return version;
+}
+
 FileIdentity identifyStream(std::FILE* stream) {
     if (stream == nullptr) {
         return FileIdentity{};
@@ -245,6 +283,21 @@ bool isSameFileAt(const char* path, const FileIdentity& identity) {
     return identity.known && widen(CP_UTF8, path, 0) >= 0 && wideIsIdentity(widePath, identity);
 }
 
+FileIdentity identifyPath(const char* path) {
+    if (widen(CP_UTF8, path, 0) < 0) {
+        return FileIdentity{};
+    }
+    // Opened for no access, as wideIsIdentity does.
+    HANDLE handle = CreateFileW(widePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return FileIdentity{};
+    }
+    const FileIdentity identity = identityOf(handle);
+    CloseHandle(handle);
+    return identity;
+}
+
 bool isFolderPath(const char* path) { return widen(CP_UTF8, path, 0) >= 0 && isFolder(widePath); }
 
 std::FILE* createFileBeside(const char* path, char* tempPath, std::size_t size) {
@@ -294,22 +347,29 @@ namespace {
 wchar_t interruptedPath[MAX_WIDE_PATH];
 
 BOOL WINAPI removeAndStop(DWORD) {
-    DeleteFileW(interruptedPath);
+    if (interruptedPath[0] != L'\0') {
+        DeleteFileW(interruptedPath);
+    }
     // Not handled: the process ends as it would have.
     return FALSE;
 }
 
 }  // namespace
 
-RemovedOnInterrupt::RemovedOnInterrupt(const char* path) {
+RemovedOnInterrupt::RemovedOnInterrupt() {
     interruptedPath[0] = L'\0';
-    if (MultiByteToWideChar(CP_UTF8, 0, path, -1, interruptedPath, MAX_WIDE_PATH) == 0) {
-        interruptedPath[0] = L'\0';
-    }
     SetConsoleCtrlHandler(removeAndStop, TRUE);
 }
 
 RemovedOnInterrupt::~RemovedOnInterrupt() { SetConsoleCtrlHandler(removeAndStop, FALSE); }
+
+std::FILE* RemovedOnInterrupt::createFileBeside(const char* path, char* tempPath, std::size_t size) {
+    std::FILE* file = ::createFileBeside(path, tempPath, size);
+    if (file != nullptr && MultiByteToWideChar(CP_UTF8, 0, tempPath, -1, interruptedPath, MAX_WIDE_PATH) == 0) {
+        interruptedPath[0] = L'\0';
+    }
+    return file;
+}
 
 bool commitFile(std::FILE* file) {
     errno = 0;
