@@ -296,6 +296,10 @@ TEST(QuietFailures, AClosedPipeFailsTheRunButEveryFileIsWrittenAndD88infoSaysNot
     const ToolResult info = scratch.run({"d88info", scratch.image().string()}, "", closedPipe, infoPath());
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.err, "");
+    // So did the reader of the document.
+    const ToolResult json = scratch.run({"d88info", "--json", scratch.image().string()}, "", closedPipe, infoPath());
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.err, "");
 }
 
 TEST(QuietFailures, AReadErrorIsReportedNotTakenForTheEnd) {
