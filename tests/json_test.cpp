@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <set>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "tests/damaged_images.h"
 #include "tests/tool_runner.h"
@@ -40,7 +40,8 @@ std::string note(const json& file) {
         return "";
     }
     return "replaced by disk " + std::to_string(by.at("disk").get<long>())
-           + (by.at("entry").is_null() ? std::string(" TTLPRG") : " entry " + std::to_string(by.at("entry").get<long>()));
+           + (by.at("entry").is_null() ? std::string(" TTLPRG")
+                                       : " entry " + std::to_string(by.at("entry").get<long>()));
 }
 
 std::string mark(const json& file) {
@@ -50,9 +51,10 @@ std::string mark(const json& file) {
 
 // The lines of the page that the document holds, made from the document.
 std::string pageOf(const json& doc) {
-    std::string page = doc.at("image").get<std::string>() + ": " + std::to_string(doc.at("disk_count").get<long>())
-                       + (doc.at("disk_count") == 1 ? " disk" : " disks")
-                       + (doc.at("more_disks") ? " (the file holds more; only the first 64 are read)" : "") + "\n";
+    std::string page =
+        doc.at("image").get<std::string>() + ": " + std::to_string(doc.at("disk_count").get<long>())
+        + (doc.at("disk_count") == 1 ? " disk" : " disks")
+        + (doc.at("more_disks") ? " (the file holds more; only the first 64 are read)" : "") + "\n";
     for (const json& disk : doc.at("disks")) {
         page += "\nDisk " + std::to_string(disk.at("index").get<long>());
         if (!disk.at("header_read")) {
@@ -61,15 +63,18 @@ std::string pageOf(const json& doc) {
         }
         const long size = disk.at("size");
         page += ": \"" + bytesOf(disk.at("name")) + "\"\n"
-                + format("  at 0x%08lx, size 0x%08lx (%ld bytes), media 0x%02lx", disk.at("offset"), size & 0xFFFFFFFF,
-                         size, disk.at("media"))
-                + (disk.at("boot").is_null() ? " <no boot>" : " boot signature " + disk.at("boot").get<std::string>())
+                + format("  at 0x%08lx, size 0x%08lx (%ld bytes), media 0x%02lx", disk.at("offset"),
+                         size & 0xFFFFFFFF, size, disk.at("media"))
+                + (disk.at("boot").is_null() ? " <no boot>"
+                                             : " boot signature " + disk.at("boot").get<std::string>())
                 + "\n";
-        page += disk.at("tracks").empty() ? "  no tracks\n"
-                                          : "  track   C/H  offset      records  identities C H R N, in file order\n";
+        page += disk.at("tracks").empty()
+                    ? "  no tracks\n"
+                    : "  track   C/H  offset      records  identities C H R N, in file order\n";
         for (const json& track : disk.at("tracks")) {
             const long t = track.at("track");
-            page += format("  %5ld  %2ld/%ld  0x%08lx", t, t / 2, t % 2, track.at("offset").get<long>() & 0xFFFFFFFF);
+            page += format("  %5ld  %2ld/%ld  0x%08lx", t, t / 2, t % 2,
+                           track.at("offset").get<long>() & 0xFFFFFFFF);
             if (track.at("records").is_null()) {
                 page += "        -  outside the disk\n";
                 continue;
@@ -83,7 +88,8 @@ std::string pageOf(const json& doc) {
             for (long i = 0; i < count && i < 32; ++i) {
                 page += i > 0 && i % 8 == 0 ? "\n" + std::string(34, ' ') : "";
                 const std::string id = track.at("ids")[static_cast<std::size_t>(i)];
-                page += "  " + id.substr(0, 2) + " " + id.substr(2, 2) + " " + id.substr(4, 2) + " " + id.substr(6, 2);
+                page += "  " + id.substr(0, 2) + " " + id.substr(2, 2) + " " + id.substr(4, 2) + " "
+                        + id.substr(6, 2);
             }
             page += count > 32 ? "  ... " + std::to_string(count - 32) + more + " more\n" : "\n";
         }
@@ -91,7 +97,8 @@ std::string pageOf(const json& doc) {
             const std::string why = note(disk.at("ttlprg"));
             page += "  TTLPRG: " + mark(disk.at("ttlprg")) + (why.empty() ? "" : "  " + why) + "\n";
         }
-        page += "  directory: " + std::to_string(disk.at("directory_entries_read").get<long>()) + " of 128 entries read\n";
+        page += "  directory: " + std::to_string(disk.at("directory_entries_read").get<long>())
+                + " of 128 entries read\n";
         for (const json& entry : disk.at("entries")) {
             if (entry.at("index") == 0) {
                 page += "    written       entry, as d88extract lists it\n";
@@ -102,7 +109,8 @@ std::string pageOf(const json& doc) {
             name.resize(std::max<std::size_t>(name.size(), 6), ' ');
             page += std::string("    ") + markText + "  " + name
                     + format("   START:%02lx %02lx    END:%02lx %02lx", entry.at("start").at("track"),
-                             entry.at("start").at("sector"), entry.at("end").at("track"), entry.at("end").at("sector"))
+                             entry.at("start").at("sector"), entry.at("end").at("track"),
+                             entry.at("end").at("sector"))
                     + format("   SIZE:%04lx\n", entry.at("size").get<long>() & 0xFFFFFFFF);
             const std::string why = note(entry);
             page += why.empty() ? "" : std::string(18, ' ') + why + "\n";
@@ -116,10 +124,12 @@ std::string pageOf(const json& doc) {
             longest = longest == nullptr || run.at("length") > longest->at("length") ? &run : longest;
         }
         EXPECT_EQ(total, sectors);
-        page += "  free: " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors")
-                + (longest == nullptr ? "" : format(", longest run %ld at track %ld sector %ld", longest->at("length"),
-                                                    longest->at("track"), longest->at("sector")))
-                + "\n";
+        page +=
+            "  free: " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors")
+            + (longest == nullptr ? ""
+                                  : format(", longest run %ld at track %ld sector %ld", longest->at("length"),
+                                           longest->at("track"), longest->at("sector")))
+            + "\n";
     }
     return page;
 }
@@ -186,7 +196,8 @@ std::vector<Disk> everyByteDisks(std::string& all) {
     for (std::size_t at = 0; at < all.size(); at += 6) {
         entries.push_back(dirEntry(all.substr(at, 6), 2, 1, 2, 1));
         for (int i = 6; i < 12; ++i) {
-            entries.back()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(at + static_cast<std::size_t>(i));
+            entries.back()[static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(at + static_cast<std::size_t>(i));
         }
     }
     for (std::size_t at = 0; at < all.size(); at += 16) {
@@ -205,7 +216,8 @@ TEST(InfoJson, NamesOfEveryByteParseAndComeBackThroughHex) {
     writeImage(scratch.image(), disks);
     for (const char* utf8 : {"--json", "--utf8"}) {
         SCOPED_TRACE(utf8);
-        const ToolResult doc = scratch.run({"d88info", "--json", utf8, scratch.image().string()}, "", {}, infoPath());
+        const ToolResult doc =
+            scratch.run({"d88info", "--json", utf8, scratch.image().string()}, "", {}, infoPath());
         const json parsed = json::parse(doc.out);
         std::string diskNames;
         for (const json& disk : parsed.at("disks")) {

@@ -40,7 +40,8 @@ void writeName(const char* key, const char* name) {
     const SjisResult back = there.status == SjisStatus::Complete
                                 ? utf8ToSjis(nameText, there.length, roundTrip, sizeof roundTrip)
                                 : SjisResult{SjisStatus::Truncated, 0};
-    if (back.status == SjisStatus::Complete && back.length == length && std::memcmp(roundTrip, name, length) == 0) {
+    if (back.status == SjisStatus::Complete && back.length == length
+        && std::memcmp(roundTrip, name, length) == 0) {
         json.string("text", nameText);
     } else {
         json.null("text");
@@ -123,7 +124,8 @@ void writeFree() {
         }
         run.length = 0;
     };
-    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT; at = nextDataSector(at)) {
+    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT;
+         at = nextDataSector(at)) {
         if (!sectorMap.isFree(at)) {
             endRun();
         } else if (run.length++ == 0) {
