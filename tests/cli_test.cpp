@@ -296,6 +296,10 @@ TEST(QuietFailures, AClosedPipeFailsTheRunButEveryFileIsWrittenAndD88infoSaysNot
     const ToolResult info = scratch.run({"d88info", scratch.image().string()}, "", closedPipe, infoPath());
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.err, "");
+    // So did the reader of the document.
+    const ToolResult json = scratch.run({"d88info", "--json", scratch.image().string()}, "", closedPipe, infoPath());
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(json.err, "");
 }
 
 TEST(QuietFailures, AReadErrorIsReportedNotTakenForTheEnd) {
@@ -322,6 +326,9 @@ TEST(QuietFailures, AReadErrorIsReportedNotTakenForTheEnd) {
     const ToolResult info = scratch.run({"d88info", path}, "", failReads, infoPath());
     EXPECT_EQ(info.status, 1);
     EXPECT_TRUE(info.out.ends_with("\nReading the image failed: Input/output error\n")) << info.out;
+    const ToolResult json = scratch.run({"d88info", "--json", path}, "", failReads, infoPath());
+    EXPECT_EQ(json.status, 1);
+    EXPECT_TRUE(json.out.ends_with("\n  \"read_error\": \"Input/output error\"\n}\n")) << json.out;
 }
 
 TEST(QuietFailures, AShortLastSectorIsCountedInTheMessage) {

@@ -79,7 +79,7 @@ TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     Scratch scratch;
     const ToolResult help = info(scratch, {"d88info", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--disk=N]... IMAGE\n");
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n");
     EXPECT_NE(help.out.find("--version"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
@@ -98,7 +98,7 @@ TEST(InfoCommandLine, AWrongCallPrintsTheUsageAndExitsTwo) {
         const ToolResult result = info(scratch, args);
         EXPECT_EQ(result.status, 2) << args.size();
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--disk=N]... IMAGE\n"
+        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n"
                               "Try 'd88info --help' for more information.\n");
     }
 }

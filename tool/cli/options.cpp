@@ -55,6 +55,9 @@ void setFlag(CommandLine& line, Option option) {
         case Option::DryRun:
             line.dryRun = true;
             break;
+        case Option::Json:
+            line.json = true;
+            break;
         // These take values.
         case Option::Directory:
         case Option::Disk:

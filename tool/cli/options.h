@@ -11,7 +11,7 @@
 
 #include "d88/d88_format.h"
 
-enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun };
+enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun, Json };
 
 struct OptionInfo {
     Option option;
@@ -34,6 +34,7 @@ inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Output, 'o', "output", "FILE", "write the new image to FILE (required)"},
     {Option::Relocate, 0, "relocate", nullptr, "move a file that cannot grow where it is to free sectors"},
     {Option::DryRun, 'n', "dry-run", nullptr, "say what would be done; write nothing"},
+    {Option::Json, 0, "json", nullptr, "print one JSON document instead of the page"},
 };
 
 // What one program accepts.
@@ -61,7 +62,8 @@ inline constexpr OptionSet EXTRACT_OPTIONS = {optionBit(Option::Directory) | opt
                                                   | optionBit(Option::Utf8) | optionBit(Option::Disk),
                                               true, true};
 // d88info refuses a lone argument that starts with '-' (but "-" itself).
-inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8) | optionBit(Option::Disk), false, false};
+inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8) | optionBit(Option::Disk) | optionBit(Option::Json),
+                                           false, false};
 inline constexpr OptionInfo PUT_OWN_HELP[] = {
     {Option::Directory, 'C', "directory", "DIR", "the files are in DIR, which must exist"},
 };
@@ -109,6 +111,7 @@ struct CommandLine {
     const char* output = nullptr;  // null: none given
     bool relocate = false;
     bool dryRun = false;
+    bool json = false;
     DiskChoice disks;  // none asked for: every disk
     // The NAMEs after the image, pointing into argv.
     const char* const* names = nullptr;

@@ -8,6 +8,7 @@
 #include "tool/cli/messages.h"
 #include "tool/cli/run.h"
 #include "tool/d88info/disk_report.h"
+#include "tool/d88info/json_report.h"
 #include "tool/disk/later_writes.h"
 #include "tool/host/arguments.h"
 #include "tool/host/broken_pipe.h"
@@ -19,7 +20,7 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILURE_STATUS = 1;
 constexpr int EXIT_USAGE = 2;
 
-constexpr char USAGE[] = "Usage: d88info [--utf8] [--disk=N]... IMAGE\n";
+constexpr char USAGE[] = "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n";
 constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
@@ -28,7 +29,7 @@ constexpr char ABOUT[] =
     "current folder, does with them (all, some, none, no name, refused,\n"
     "no size), with the reason a file is not written or the later entry\n"
     "that replaces it. --disk=N shows disk N alone (the first line still\n"
-    "counts every disk).\n";
+    "counts every disk). --json prints the same as one JSON document.\n";
 
 D88Image image;
 // Which write replaces which, learnt before the page: about 1 MB.
@@ -86,6 +87,13 @@ int infoMain(int argc, char** argv) {
     // A file's mark names the write that replaces it, which may lie on a
     // later disk, shown or not: learn them all first.
     laterWrites.remember(image, run.output);
+    if (line.json) {
+        printJsonDocument(image, argument, run, laterWrites);
+        const bool failed = image.hasReadError();
+        image.close();
+        const int status = finish(run.console);
+        return failed ? EXIT_FAILURE_STATUS : status;
+    }
     std::printf("%s: %ld disk%s", argumentAsShown(argument), static_cast<long>(diskCount),
                 diskCount == 1 ? "" : "s");
     // d88extract stops there too, without a word: this page is where it shows.

@@ -6,9 +6,10 @@
 #ifndef TOOL_D88INFO_INFO_MAIN_H
 #define TOOL_D88INFO_INFO_MAIN_H
 
-// d88info [--utf8] [--disk=N]... IMAGE | --help | --version: returns the
-// exit status, 0 after the page, 1 when the image cannot be opened, holds
-// no disk asked for, or standard output is lost, 2 for a wrong call.
+// d88info [--utf8] [--json] [--disk=N]... IMAGE | --help | --version:
+// returns the exit status, 0 after the page (or the JSON document), 1 when
+// the image cannot be opened or read, holds no disk asked for, or standard
+// output is lost, 2 for a wrong call.
 int infoMain(int argc, char** argv);
 
 #endif

@@ -9,6 +9,9 @@ DirEntry readDirEntry(const std::uint8_t* bytes) {
     entry.startSector = bytes[DIR_START_SECTOR_OFFSET];
     entry.endTrack = bytes[DIR_END_TRACK_OFFSET];
     entry.endSector = bytes[DIR_END_SECTOR_OFFSET];
+    for (std::int32_t i = 0; i < DIR_UNUSED_SIZE; ++i) {
+        entry.unused[i] = bytes[DIR_UNUSED_OFFSET + i];
+    }
     return entry;
 }
 

@@ -1,6 +1,6 @@
 // DirEntry, one 16-byte directory record:
 //   0x00 name[6]   ends at the first 0 byte; 0xFF first ends the directory
-//   0x06 unused[6]
+//   0x06 unused[6]  kept as found; only shown
 //   0x0C start track, 0x0D start sector, 0x0E end track, 0x0F end sector
 #ifndef TOOL_DISK_DIR_ENTRY_H
 #define TOOL_DISK_DIR_ENTRY_H
@@ -11,6 +11,9 @@
 
 inline constexpr std::int32_t DIR_ENTRY_SIZE = 16;
 inline constexpr std::int32_t DIR_NAME_SIZE = 6;
+// Bytes 6 to 11 mean nothing to the programs; d88info --json shows them.
+inline constexpr std::int32_t DIR_UNUSED_OFFSET = 0x06;
+inline constexpr std::int32_t DIR_UNUSED_SIZE = 6;
 inline constexpr std::int32_t DIR_START_TRACK_OFFSET = 0x0C;
 inline constexpr std::int32_t DIR_START_SECTOR_OFFSET = 0x0D;
 inline constexpr std::int32_t DIR_END_TRACK_OFFSET = 0x0E;
@@ -22,6 +25,7 @@ inline constexpr std::int32_t DIR_PLACE_OFFSET = DIR_START_TRACK_OFFSET;
 inline constexpr std::int32_t DIR_PLACE_SIZE = 4;
 static_assert(DIR_START_SECTOR_OFFSET == DIR_PLACE_OFFSET + 1 && DIR_END_TRACK_OFFSET == DIR_PLACE_OFFSET + 2
               && DIR_END_SECTOR_OFFSET == DIR_PLACE_OFFSET + 3);
+static_assert(DIR_NAME_SIZE + DIR_UNUSED_SIZE == DIR_START_TRACK_OFFSET && DIR_UNUSED_OFFSET == DIR_NAME_SIZE);
 static_assert(DIRECTORY_ENTRIES * DIR_ENTRY_SIZE == DIRECTORY_SIZE);
 
 struct DirEntry {
@@ -30,6 +34,7 @@ struct DirEntry {
     std::uint8_t startSector;
     std::uint8_t endTrack;
     std::uint8_t endSector;
+    std::uint8_t unused[DIR_UNUSED_SIZE];
 };
 
 inline bool isDirectoryEnd(const std::uint8_t* bytes) { return bytes[0] == DIR_END_MARK; }

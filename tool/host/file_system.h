@@ -183,6 +183,11 @@ bool sameOutputName(const char* a, const char* b, bool utf8);
 // in its raw bytes whose bytes are another name's UTF-8 form.
 const char* outputNameProblem(const char* name, bool utf8);
 
+// The name of the file that output name `name` (written as `utf8` says)
+// becomes, in UTF-8 where names are Unicode (Windows, which drops trailing
+// spaces and dots), else in its own bytes; cut short to `size`.
+void createdFileName(const char* name, bool utf8, char* out, std::size_t size);
+
 // A number that is the same for any two names sameOutputName finds alike
 // (with the same `utf8`), so that names can be sorted into buckets.
 std::uint32_t outputNameHash(const char* name, bool utf8);

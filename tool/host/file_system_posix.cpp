@@ -511,3 +511,8 @@ bool canMakeFolders(const char* path) {
         return access(parent, W_OK | X_OK) == 0 ? Step::Done : Step::Fail;
     });
 }
+
+void createdFileName(const char* name, bool utf8, char* out, std::size_t size) {
+    char utf8Name[utf8BufferSize(NAME_SIZE)];
+    std::snprintf(out, size, "%s", fileNameOf(name, utf8, utf8Name));
+}

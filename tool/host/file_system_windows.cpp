@@ -522,3 +522,21 @@ bool canMakeFolders(const char* path) {
         return Step::Next;
     });
 }
+
+void createdFileName(const char* name, bool, char* out, std::size_t size) {
+    constexpr int NAME_UNITS = 64;
+    wchar_t wide[NAME_UNITS];
+    int length = MultiByteToWideChar(NAME_CODE_PAGE, 0, name, -1, wide, NAME_UNITS) - 1;
+    if (length < 0) {
+        length = 0;
+    }
+    while (length > 0 && (wide[length - 1] == L' ' || wide[length - 1] == L'.')) {
+        --length;
+    }
+    const int bytes = length == 0 ? 0
+                                  : WideCharToMultiByte(CP_UTF8, 0, wide, length, out, static_cast<int>(size) - 1,
+                                                        nullptr, nullptr);
+    if (size > 0) {
+        out[bytes > 0 ? bytes : 0] = '\0';
+    }
+}
