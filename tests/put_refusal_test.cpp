@@ -53,8 +53,10 @@ std::vector<Refused> refusedCases() {
     std::vector<Refused> cases;
 
     // A grows past B; the only free run, 3/3 to 3/5, is one sector short.
-    cases.push_back({"no free run", {dataDisk({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 3, 2)}, 3)},
-                     {{"A", bytes(4000, 1)}}, {"--relocate"},
+    cases.push_back({"no free run",
+                     {dataDisk({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 3, 2)}, 3)},
+                     {{"A", bytes(4000, 1)}},
+                     {"--relocate"},
                      refused("A", "no free run holds 4 sectors")});
 
     // Sector 5 of the directory track says its data is longer than it is,
@@ -66,7 +68,8 @@ std::vector<Refused> refusedCases() {
             s.sectorCount = 6;
         }
         disk.tracks[1][4].dataSize = RECORD_SIZE + 16 + 512;
-        cases.push_back({"record header", {disk}, {{"A", text("a")}}, {}, refused("A", "its place is damaged")});
+        cases.push_back(
+            {"record header", {disk}, {{"A", text("a")}}, {}, refused("A", "its place is damaged")});
     }
 
     // Track 4 starts inside sector 3/1, where a header of sector 4/1
@@ -76,7 +79,10 @@ std::vector<Refused> refusedCases() {
         Disk disk = dataDisk({dirEntry("A", 2, 5, 2, 5), dirEntry("B", 3, 5, 3, 5)}, 3);
         putHeader(disk.tracks[3][0].data, 512, 2, 0, 1, 3, 1, 1024);
         disk.trackOffsets[4] = sectorDataAt(3, 1) + 512;
-        cases.push_back({"writes overlap", {disk}, {{"A", bytes(2000, 1)}, {"B", bytes(2000, 2)}}, {},
+        cases.push_back({"writes overlap",
+                         {disk},
+                         {{"A", bytes(2000, 1)}, {"B", bytes(2000, 2)}},
+                         {},
                          refused("A", "cross-linked with disk 0 entry 1")
                              + refused("B", "cross-linked with disk 0 entry 0")});
     }
@@ -97,7 +103,10 @@ std::vector<Refused> refusedCases() {
             disks.push_back(dataDisk(entries, 163));
         }
         // Those before it are refused for sharing sectors.
-        cases.push_back({"too many writes", disks, files, {},
+        cases.push_back({"too many writes",
+                         disks,
+                         files,
+                         {},
                          ": not put back: more sectors change than d88put can check in one run\n"});
     }
 
@@ -117,8 +126,12 @@ std::vector<Refused> refusedCases() {
         for (int t = 3; t < 164; ++t) {
             disk.trackOffsets[t] = FIRST_TRACK_AT + (t - 3) * 16;
         }
-        cases.push_back({"tracks run through each other", {disk}, {{"A", text("a")}}, {},
-                         refused("A", "the image's tracks run through each other too much to check its place")});
+        cases.push_back(
+            {"tracks run through each other",
+             {disk},
+             {{"A", text("a")}},
+             {},
+             refused("A", "the image's tracks run through each other too much to check its place")});
     }
     return cases;
 }

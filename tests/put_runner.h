@@ -11,7 +11,8 @@
 
 using Args = std::vector<std::string>;
 
-inline ToolResult put(const Scratch& scratch, const Args& args, const std::function<void()>& beforeExec = {}) {
+inline ToolResult put(const Scratch& scratch, const Args& args,
+                      const std::function<void()>& beforeExec = {}) {
     Args all{"d88put"};
     all.insert(all.end(), args.begin(), args.end());
     return scratch.run(all, "", beforeExec, putPath());
