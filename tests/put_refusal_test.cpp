@@ -1,9 +1,11 @@
 // d88put's refusals that guard where a file goes: a run too long for any free
-// place, and crafted images whose writes would cover a record header or each
-// other, need more checking than a run may do, or cannot be checked at all.
+// place, and crafted images whose writes would cover a record's or a disk's
+// header, TTLPRG or each other, need more checking than a run may do, or
+// cannot be checked at all.
 // Each refuses the file by name, and no new image is written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -15,6 +17,7 @@ namespace {
 // a data sector.
 constexpr std::int32_t FIRST_TRACK_AT = 0x2B0;
 constexpr std::int32_t RECORD_SIZE = 16 + 1024;
+constexpr std::int32_t BOOT_RECORD_SIZE = 16 + 256;
 constexpr std::int32_t TRACK_SIZE = 5 * RECORD_SIZE;
 
 // Offsets in a disk of directory and data tracks 1, 2, 3, ...
@@ -85,6 +88,41 @@ std::vector<Refused> refusedCases() {
                          {},
                          refused("A", "cross-linked with disk 0 entry 1")
                              + refused("B", "cross-linked with disk 0 entry 0")});
+    }
+
+    // Track 2 starts inside TTLPRG's sector 2, the last record track 0's
+    // walk reads: A's sector covers the end of TTLPRG's and a padding
+    // record that no walk reads.
+    {
+        std::vector<Sector> boot = bootTrack(SIGNATURE_A);
+        std::rotate(boot.begin() + 1, boot.begin() + 2, boot.end());
+        putHeader(boot.back().data, 8, 1, 0, 1, 3, 1, 1024);
+        boot.push_back(sector(0, 0, 0x80, 3, bytes(1024, 0)));
+        for (Sector& s : boot) {
+            s.sectorCount = 16;
+        }
+        Disk disk;
+        disk.track(0, boot).track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1)}));
+        disk.trackOffsets[2] = FIRST_TRACK_AT + 15 * BOOT_RECORD_SIZE + 16 + 8;
+        cases.push_back(
+            {"TTLPRG", {disk}, {{"A", text("a")}}, {}, refused("A", "cross-linked with disk 0 TTLPRG")});
+    }
+
+    // A second disk of a negative size leads the catalogue back into A's
+    // sector, where a third disk's header stands whole: one of no tracks
+    // that reaches the end of the file.
+    {
+        Disk first = dataDisk({dirEntry("A", 2, 1, 2, 1)}, 3);
+        constexpr std::int32_t AT = 16;
+        const std::int32_t third = sectorDataAt(2, 1) + AT;
+        const auto end = static_cast<std::int32_t>(first.build().size()) + FIRST_TRACK_AT;
+        Bytes& data = first.tracks[2][0].data;
+        std::fill(data.begin() + AT, data.end(), 0);
+        putLE32(data, AT + 0x1C, end - third);
+        Disk back;
+        back.diskSize = third - static_cast<std::int32_t>(first.build().size());
+        cases.push_back(
+            {"disk header", {first, back}, {{"A", text("a")}}, {}, refused("A", "its place is damaged")});
     }
 
     // 256 entries, each over all sectors of its disk: more writes than a
