@@ -154,6 +154,14 @@ TEST(PutNewImage, AFullDiskOrAnInterruptionLeavesNoNewImage) {
     }
 }
 
+TEST(PutNewImage, StandardOutputThatLosesTheLinesLeavesNoNewImage) {
+    Edited edited;
+    Args args{"d88put"};
+    args.insert(args.end(), edited.call.begin(), edited.call.end());
+    const ToolResult full = edited.scratch.run(args, "/dev/full", {}, putPath());
+    edited.expectFailure(full, "d88put: cannot write to standard output: No space left on device\n");
+}
+
 TEST(PutNewImage, AReplacedFileKeepsItsPermissionsAndALinkIsReplacedItself) {
     Edited edited;
     const fs::path work = edited.scratch.work();
@@ -192,9 +200,11 @@ TEST(PutReads, AFileOrTheImageThatFailsAReadStopsTheRun) {
     edited.expectFailure(unreadable, "d88put: HELLO: cannot read the file: Permission denied\n");
 }
 
-TEST(PutReads, AReadErrorOfTheImageNamesTheImageWhileCheckingOrCopying) {
+TEST(PutReads, AnImageThatCannotBeOpenedOrReadIsNamed) {
     // A full disk: the check reads a few of its tracks, the copy all.
     Edited edited({}, 163);
+    const ToolResult missing = put(edited.scratch, {"-C", "out", "-o", "new.d88", "missing.d88"});
+    edited.expectFailure(missing, "d88put: missing.d88: cannot open the image: No such file or directory\n");
     const std::string message = "d88put: " + edited.image + ": cannot read the image: Input/output error\n";
     for (const std::size_t budget : {std::size_t{700}, edited.original.size()}) {
         SCOPED_TRACE(budget);
