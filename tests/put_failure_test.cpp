@@ -83,19 +83,30 @@ std::function<void()> injecting(const std::string& library,
     };
 }
 
-// Runs the tool as a user without root's rights (when the tests run as root).
-void unprivileged() {
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(NOBODY) != 0 || setuid(NOBODY) != 0)) {
-        ::_exit(125);
-    }
+// Runs d88put with `args` as a user without root's rights, when the tests
+// run as root: a copy of it in the scratch folder, which that user may
+// enter, wherever the build lies.
+ToolResult putUnprivileged(const Scratch& scratch, const Args& args) {
+    fs::permissions(scratch.root(), fs::perms::all, fs::perm_options::replace);
+    fs::permissions(scratch.work(), fs::perms::all, fs::perm_options::replace);
+    const fs::path copy = scratch.root() / "d88put";
+    fs::copy_file(putPath(), copy, fs::copy_options::overwrite_existing);
+    Args all{"d88put"};
+    all.insert(all.end(), args.begin(), args.end());
+    return scratch.run(
+        all, "",
+        [] {
+            if (geteuid() == 0
+                && (setgroups(0, nullptr) != 0 || setgid(NOBODY) != 0 || setuid(NOBODY) != 0)) {
+                ::_exit(125);
+            }
+        },
+        copy.string());
 }
 
 TEST(PutFolders, AFolderThatCannotBeUsedStopsTheRunBeforeAnyWork) {
     Edited edited;
     const Scratch& scratch = edited.scratch;
-    // The unprivileged runs read the image and the files and write nowhere else.
-    fs::permissions(scratch.root(), fs::perms::all, fs::perm_options::replace);
-    fs::permissions(scratch.work(), fs::perms::all, fs::perm_options::replace);
     fs::create_directory(scratch.work() / "closed");
     fs::permissions(scratch.work() / "closed",
                     fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
@@ -129,8 +140,8 @@ TEST(PutFolders, AFolderThatCannotBeUsedStopsTheRunBeforeAnyWork) {
         if (c.output == "shared/new.d88" && !asRoot) {
             continue;  // only root can leave a file of another user there
         }
-        const ToolResult result = put(scratch, {"-C", c.directory, "-o", c.output, edited.image},
-                                      c.asNobody ? unprivileged : nullptr);
+        const Args args = {"-C", c.directory, "-o", c.output, edited.image};
+        const ToolResult result = c.asNobody ? putUnprivileged(scratch, args) : put(scratch, args);
         edited.expectFailure(result, c.err);
     }
     EXPECT_TRUE(nothingNew(scratch, "closed"));
@@ -193,10 +204,8 @@ TEST(PutReads, AFileOrTheImageThatFailsAReadStopsTheRun) {
     edited.expectFailure(changed, "d88put: HELLO: cannot read the file: it changed while d88put ran\n");
 
     // A file its user may not read.
-    fs::permissions(scratch.root(), fs::perms::all, fs::perm_options::replace);
-    fs::permissions(scratch.work(), fs::perms::all, fs::perm_options::replace);
     fs::permissions(edited.out() / "HELLO", fs::perms::none, fs::perm_options::replace);
-    const ToolResult unreadable = put(scratch, edited.call, unprivileged);
+    const ToolResult unreadable = putUnprivileged(scratch, edited.call);
     edited.expectFailure(unreadable, "d88put: HELLO: cannot read the file: Permission denied\n");
 }
 
