@@ -9,6 +9,7 @@
 #include <grp.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -150,8 +151,8 @@ TEST(PutFolders, AFolderThatCannotBeUsedStopsTheRunBeforeAnyWork) {
 
 TEST(PutNewImage, AFullDiskOrAnInterruptionLeavesNoNewImage) {
     Edited edited;
-    const ToolResult full =
-        put(edited.scratch, edited.call, injecting(FAILING_HOST_PATH, {{"D88_FAIL_WRITES", "28"}}));
+    const ToolResult full = put(edited.scratch, edited.call,
+                                injecting(FAILING_HOST_PATH, {{"D88_FAIL_WRITES", std::to_string(ENOSPC)}}));
     edited.expectFailure(full, "d88put: new.d88: cannot write the new image: No space left on device\n");
 
     for (const int signal : {SIGINT, SIGHUP, SIGTERM}) {
