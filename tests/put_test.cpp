@@ -10,26 +10,13 @@
 #include <set>
 
 #include "tests/damaged_images.h"
-#include "tests/tool_runner.h"
+#include "tests/put_runner.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Args = std::vector<std::string>;
 using Tree = std::map<std::string, Bytes>;
-
-ToolResult put(const Scratch& scratch, const Args& args) {
-    Args all{"d88put"};
-    all.insert(all.end(), args.begin(), args.end());
-    return scratch.run(all, "", {}, putPath());
-}
-
-ToolResult extract(const Scratch& scratch, const Args& args) {
-    Args all{"d88extract"};
-    all.insert(all.end(), args.begin(), args.end());
-    return scratch.run(all);
-}
 
 Args with(Args args, const Args& more) {
     args.insert(args.end(), more.begin(), more.end());
@@ -90,17 +77,6 @@ struct Extracted {
         (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
     }
 };
-
-// No new image and no temporary file of one.
-bool nothingNew(const Scratch& scratch) {
-    for (const fs::directory_entry& entry : fs::directory_iterator(scratch.work())) {
-        const std::string name = entry.path().filename().string();
-        if (name == "new.d88" || name.rfind(".d88put-", 0) == 0) {
-            return false;
-        }
-    }
-    return true;
-}
 
 TEST(PutRoundTrip, ExtractedFilesPutBackGiveTheImageByteForByte) {
     DamagedImages images(1209);

@@ -261,6 +261,10 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const Planned
         run.fileFailed = true;
         return false;
     }
+    // Bytes of IMAGE that did not come are IMAGE's failure: the caller names it.
+    if (image.hasReadError()) {
+        return false;
+    }
     std::fprintf(stderr, "%s: %s: cannot write the new image: %s\n", run.console.program, argumentAsShown(path),
                  systemReason(error));
     return false;

@@ -225,6 +225,9 @@ int putMain(int argc, char** argv) {
         done = announce(run);
     } else if (done) {
         done = writeNewImage(image, run, plan, planned, line.output, announce);
+        if (!done && image.hasReadError()) {
+            reportImageReadError(run.console, line.image, image.getReadError());
+        }
     }
     image.close();
     const bool outputKept = finishStandardOutput(run.console);
