@@ -203,7 +203,8 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 
 }  // namespace
 
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path, bool (*announce)(Run& run)) {
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
+                   bool (*announce)(Run& run, const PutPlan& plan)) {
     errno = 0;
     std::FILE* out = createFileBeside(path, tempPath, sizeof tempPath);
     if (out == nullptr) {
@@ -223,7 +224,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
     } else {
         std::fclose(out);
     }
-    if (written && !announce(run)) {
+    if (written && !announce(run, plan)) {
         (void)removeFile(tempPath);
         return false;
     }

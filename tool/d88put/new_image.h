@@ -15,6 +15,7 @@
 // after saying why on standard error (but for `announce`'s no), when it
 // could not: then neither `path` nor a temporary file is left, and a file
 // that had the name is as it was.
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path, bool (*announce)(Run& run));
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
+                   bool (*announce)(Run& run, const PutPlan& plan));
 
 #endif
