@@ -16,11 +16,20 @@ constexpr std::int32_t COMPARE_BLOCK = 64 * 1024;
 std::uint8_t fileBlock[COMPARE_BLOCK];
 std::uint8_t otherBlock[COMPARE_BLOCK];
 
+// Opens the existing file `name` of `place` to be compared (see
+// openExisting). Unbuffered, as blocks are large: a small file takes one
+// read. A stream's buffering may be chosen only before its first operation.
+std::FILE* openToCompare(const OutputPlace& place, const char* name, ExistingFile& found) {
+    std::FILE* file = place.openExisting(name, found);
+    if (file != nullptr) {
+        std::setvbuf(file, nullptr, _IONBF, 0);
+    }
+    return file;
+}
+
 // Reads exactly `count` bytes of `file` into `block`; false with `error`
-// set when they do not come. Unbuffered, as blocks are large: a small file
-// takes one read.
+// set when they do not come.
 bool readExactly(std::FILE* file, std::uint8_t* block, std::int32_t count, int& error) {
-    std::setvbuf(file, nullptr, _IONBF, 0);
     errno = 0;
     if (readBytes(file, block, count) == count) {
         return true;
@@ -118,7 +127,7 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     }
     errno = 0;
     ExistingFile found;
-    std::FILE* in = run.output.openExisting(file.name, found);
+    std::FILE* in = openToCompare(run.output, file.name, found);
     if (in == nullptr) {
         if (found.special) {
             failFile(file.name, 0);
@@ -180,8 +189,8 @@ bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, st
     earlierPlace.enterDisk(earlier.place.disk);
     ExistingFile foundA;
     ExistingFile foundB;
-    std::FILE* a = run.output.openExisting(name, foundA);
-    std::FILE* b = earlierPlace.openExisting(earlier.name, foundB);
+    std::FILE* a = openToCompare(run.output, name, foundA);
+    std::FILE* b = openToCompare(earlierPlace, earlier.name, foundB);
     int error = 0;
     const bool same = a != nullptr && b != nullptr && foundA.length == length && foundB.length == length
                       && sameFiles(a, b, length, error);
