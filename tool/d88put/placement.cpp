@@ -71,8 +71,7 @@ bool Placer::crossLinked(Change& change) {
 }
 
 void Placer::noRoom(Change& change) {
-    change.refuse(Refusal::NoFreeRun, 0,
-                  sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE));
+    change.refuseNoFreeRun(sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE));
 }
 
 bool Placer::placeWithoutMoving(std::int32_t index) {

@@ -14,7 +14,9 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
     case Refusal::NoRoomAfter:
         std::snprintf(text, size, "longer than its run and the sectors after it are not free");
         return;
-    case Refusal::NoFreeRun: std::snprintf(text, size, "no free run holds %ld sectors", entry); return;
+    case Refusal::NoFreeRun:
+        std::snprintf(text, size, "no free run holds %ld sectors", static_cast<long>(change.refusalSectors));
+        return;
     case Refusal::Damaged: std::snprintf(text, size, "its place is damaged"); return;
     case Refusal::CrossLinked:
         if (entry == TITLE_ENTRY) {
