@@ -10,13 +10,17 @@ namespace {
 // Which sectors the disk's entries hold and which are free: about 170 KB.
 SectorMap sectorMap;
 
-std::int32_t sectorsFor(std::int64_t length) {
-    return static_cast<std::int32_t>((length + DATA_SECTOR_SIZE - 1) / DATA_SECTOR_SIZE);
-}
+std::int64_t sectorsFor(std::int64_t length) { return (length + DATA_SECTOR_SIZE - 1) / DATA_SECTOR_SIZE; }
 
-// A file longer than any run can be needs more sectors than a disk has;
-// its count is kept in range for the message.
+// A file longer than any run can be needs more sectors than a disk has: no
+// run is looked for.
 constexpr std::int64_t LONGEST_FILE = std::int64_t{TRACK_COUNT} * DATA_SECTORS_PER_TRACK * DATA_SECTOR_SIZE;
+
+// The sectors a file of `length` bytes needs on a disk; -1 when it is
+// longer than a disk.
+std::int32_t sectorsOnDisk(std::int64_t length) {
+    return length < LONGEST_FILE ? static_cast<std::int32_t>(sectorsFor(length)) : -1;
+}
 
 class Placer {
 public:
@@ -71,7 +75,7 @@ bool Placer::crossLinked(Change& change) {
 }
 
 void Placer::noRoom(Change& change) {
-    change.refuseNoFreeRun(sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE));
+    change.refuseNoFreeRun(sectorsFor(change.length));
 }
 
 bool Placer::placeWithoutMoving(std::int32_t index) {
@@ -95,7 +99,7 @@ bool Placer::placeWithoutMoving(std::int32_t index) {
         return false;
     }
     const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
-    const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
+    const std::int32_t needed = sectorsOnDisk(change.length);
     // Where the reader's run ends, which the entry's end sector need not
     // name: a run that starts above sector 5 counts upward on its track, as
     // far as the size rule says.
@@ -139,7 +143,7 @@ bool Placer::placeWithoutMoving(std::int32_t index) {
 
 void Placer::move(std::int32_t index) {
     Change& change = plan.change(index);
-    const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
+    const std::int32_t needed = sectorsOnDisk(change.length);
     const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
     if (room.length == 0) {
         noRoom(change);

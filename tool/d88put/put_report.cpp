@@ -15,7 +15,7 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
         std::snprintf(text, size, "longer than its run and the sectors after it are not free");
         return;
     case Refusal::NoFreeRun:
-        std::snprintf(text, size, "no free run holds %ld sectors", static_cast<long>(change.refusalSectors));
+        std::snprintf(text, size, "no free run holds %lld sectors", static_cast<long long>(change.refusalSectors));
         return;
     case Refusal::Damaged: std::snprintf(text, size, "its place is damaged"); return;
     case Refusal::CrossLinked:
