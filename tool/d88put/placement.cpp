@@ -7,9 +7,6 @@
 
 namespace {
 
-// Which sectors the disk's entries hold and which are free: about 170 KB.
-SectorMap sectorMap;
-
 std::int64_t sectorsFor(std::int64_t length) { return (length + DATA_SECTOR_SIZE - 1) / DATA_SECTOR_SIZE; }
 
 // A file longer than any run can be needs more sectors than a disk has: no
@@ -24,7 +21,8 @@ std::int32_t sectorsOnDisk(std::int64_t length) {
 
 class Placer {
 public:
-    Placer(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
+    Placer(D88Image& image, PutPlan& plan, SectorMap& sectorMap)
+        : image(image), plan(plan), sectorMap(sectorMap) {}
 
     // A disk of the image (selected) whose changes come next.
     void enterDisk() { mapped = false; }
@@ -55,18 +53,20 @@ private:
 
     D88Image& image;
     PutPlan& plan;
+    // Which sectors the disk's entries hold and which are free.
+    SectorMap& sectorMap;
     bool mapped = false;
 };
 
 bool Placer::crossLinked(Change& change) {
-    const std::int16_t self = static_cast<std::int16_t>(change.place.entry);
+    const std::int32_t self = change.place.entry;
     DataSector at = entryStart(change.entry);
     for (std::int32_t i = 0; i < change.runSize / DATA_SECTOR_SIZE; ++i, at = nextDataSector(at)) {
-        std::int16_t other = sectorMap.firstHolder(at);
+        std::int32_t other = sectorMap.firstHolder(at);
         if (other == self) {
             other = sectorMap.secondHolder(at);
         }
-        if (other != SectorMap::NO_ENTRY) {
+        if (other != NO_ENTRY) {
             change.refuse(Refusal::CrossLinked, change.place.disk, other);
             return true;
         }
@@ -217,7 +217,9 @@ void Placer::writeEntryPlace(std::int32_t index) {
 }  // namespace
 
 void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
-    Placer placer(image, plan);
+    // Large: static storage, not the stack.
+    static SectorMap sectorMap;
+    Placer placer(image, plan, sectorMap);
     // The places of the disks done: at most one for each catalogued disk.
     std::int32_t done[MAX_DISKS];
     std::int32_t doneCount = 0;

@@ -36,9 +36,7 @@ bool firstVisit(std::int64_t start, std::int32_t& used) {
 }
 
 // Who holds a range of the image: an entry of a disk (by where the disk
-// starts), TTLPRG, or the disk's own boot sector and directory.
-constexpr std::int32_t SYSTEM_AREA = -2;
-
+// starts), TTLPRG, or the disk's own boot sector and directory (SYSTEM_AREA).
 struct Holder {
     std::int32_t diskOffset = 0;
     std::int32_t disk = 0;

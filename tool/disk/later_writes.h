@@ -17,7 +17,6 @@ struct WritePlace {
     std::int32_t disk = 0;
     std::int32_t entry = 0;
 };
-inline constexpr std::int32_t TITLE_ENTRY = -1;
 
 class LaterWrites final : private DiskPlanSteps {
 public:

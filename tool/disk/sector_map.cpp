@@ -51,25 +51,26 @@ void SectorMap::note(const DirEntry& entry, std::int32_t index, const FilePlan& 
     // The sectors the plan's run visited, one after another from the start.
     DataSector at = entryStart(entry);
     for (std::int32_t left = visitedSectors(plan, DATA_SECTOR_SIZE); left > 0 && onMap(at); --left) {
-        hold(at, static_cast<std::int16_t>(index));
+        hold(at, index);
         at = nextDataSector(at);
     }
 }
 
-void SectorMap::hold(DataSector at, std::int16_t entry) {
+void SectorMap::hold(DataSector at, std::int32_t entry) {
     std::int16_t* pair = holders[at.track][at.sector];
+    const auto held = static_cast<std::int16_t>(entry);
     if (pair[0] == NO_ENTRY) {
-        pair[0] = entry;
-    } else if (pair[1] == NO_ENTRY && pair[0] != entry) {
-        pair[1] = entry;
+        pair[0] = held;
+    } else if (pair[1] == NO_ENTRY && pair[0] != held) {
+        pair[1] = held;
     }
 }
 
-std::int16_t SectorMap::firstHolder(DataSector at) const {
+std::int32_t SectorMap::firstHolder(DataSector at) const {
     return onMap(at) ? holders[at.track][at.sector][0] : NO_ENTRY;
 }
 
-std::int16_t SectorMap::secondHolder(DataSector at) const {
+std::int32_t SectorMap::secondHolder(DataSector at) const {
     return onMap(at) ? holders[at.track][at.sector][1] : NO_ENTRY;
 }
 

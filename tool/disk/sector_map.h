@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "d88/d88_image.h"
+#include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_layout.h"
 #include "tool/disk/disk_plan.h"
 
@@ -20,8 +21,6 @@ inline constexpr std::int32_t SECTOR_NUMBER_COUNT = 256;
 
 class SectorMap final : private DiskPlanSteps {
 public:
-    static constexpr std::int16_t NO_ENTRY = -1;
-
     // Maps the selected disk: follows the run of every entry its directory
     // lists, and finds which sectors are there in full. Uses the plan's
     // buffers and changes the reader's sector range.
@@ -34,8 +33,8 @@ public:
 
     // The first and the second listed entry (by directory index) whose runs
     // visit `at`; NO_ENTRY when there are not so many.
-    std::int16_t firstHolder(DataSector at) const;
-    std::int16_t secondHolder(DataSector at) const;
+    std::int32_t firstHolder(DataSector at) const;
+    std::int32_t secondHolder(DataSector at) const;
 
     bool isFree(DataSector at) const;
     void take(DataSector at);
@@ -85,10 +84,11 @@ private:
     static bool onMap(DataSector at);
     static bool isFileSector(DataSector at);
     static std::int32_t fileSectorIndex(DataSector at);
-    void hold(DataSector at, std::int16_t entry);
+    void hold(DataSector at, std::int32_t entry);
 
     static constexpr std::int32_t FILE_SECTORS = (TRACK_COUNT - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK;
 
+    // Entry indexes and NO_ENTRY, in 16 bits to keep the map small.
     std::int16_t holders[TRACK_COUNT][SECTOR_NUMBER_COUNT][2];
     bool inFull[FILE_SECTORS];
     bool taken[FILE_SECTORS];
