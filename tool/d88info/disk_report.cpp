@@ -222,7 +222,7 @@ public:
         if (index == 0) {
             std::printf("    written       entry, as d88extract lists it\n");
         }
-        sectorMap.note(entry, index, plan);
+        sectorMap.note(index, entry, plan);
         std::printf("    %-12s  ", markOf(plan).text);
         printListingLine(run.console, stdout, entry);
         // Under the entry's name: the listing line is d88extract's own.

@@ -85,7 +85,7 @@ int infoMain(int argc, char** argv) {
     }
     // A file's mark names the write that replaces it, which may lie on a
     // later disk, shown or not: learn them all first.
-    laterWrites.remember(image, run.output);
+    rememberEveryWrite(image, run.output, laterWrites);
     std::printf("%s: %ld disk%s", argumentAsShown(argument), static_cast<long>(diskCount),
                 diskCount == 1 ? "" : "s");
     // d88extract stops there too, without a word: this page is where it shows.

@@ -114,7 +114,7 @@ void ChangeFinder::failFile(const char* name, int error) {
 
 void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirEntry& entry) {
     const WritePlace place{disk, index};
-    laterWrites.note(file, place);
+    laterWrites.note(place, file);
     // d88extract makes no file of such a name. The plan says so of a file
     // whose run can be read; for the others the name is asked here.
     if (file.outcome == FileOutcome::EmptyName || file.outcome == FileOutcome::RefusedName) {

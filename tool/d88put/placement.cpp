@@ -38,7 +38,7 @@ private:
     // run shared with another entry).
     void needMap() {
         if (!mapped) {
-            sectorMap.build(image);
+            mapSelectedDisk(image, sectorMap);
             mapped = true;
         }
     }

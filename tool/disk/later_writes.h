@@ -18,16 +18,12 @@ struct WritePlace {
     std::int32_t entry = 0;
 };
 
-class LaterWrites final : private DiskPlanSteps {
+class LaterWrites {
 public:
-    // Plans every disk of the open image, its files going to `output`, and
-    // remembers each file the plan writes.
-    void remember(D88Image& image, OutputPlace output);
-
-    // The same for a caller that plans the disks itself: start, then note
-    // each file of the plan in the order of the run, then finish.
+    // Filled as the disks are planned: start, then note each file of the
+    // plan in the order of the run, then finish.
     void start(const OutputSettings& settings);
-    void note(const FilePlan& plan, WritePlace place);
+    void note(WritePlace place, const FilePlan& plan);
     void finish();
 
     // The first remembered write after `place` of the file `name` in the
@@ -39,12 +35,6 @@ public:
     bool any(const char* name, std::int32_t disk) const;
 
 private:
-    // The plan's steps: each file written is noted.
-    void boot(const BootPlan&) override {}
-    void title(const FilePlan& plan) override;
-    void directory(std::int32_t) override {}
-    void entry(std::int32_t index, const DirEntry&, const FilePlan& plan) override;
-
     struct Write {
         char name[DIR_NAME_SIZE + 1];
         WritePlace place;
@@ -60,12 +50,16 @@ private:
     std::int32_t count = 0;
     // The writes by hash, then in the order of the run.
     std::int32_t order[MAX_WRITES];
-    std::int32_t disk = 0;
     // Each disk's files in a folder of their own: only writes of one disk
     // replace each other.
     bool diskFolders = false;
     // Names as --utf8 writes them.
     bool utf8Names = false;
 };
+
+// Plans every disk of the open image for a caller that plans none itself,
+// its files going to `output`, and remembers in `laterWrites` each file the
+// plan writes.
+void rememberEveryWrite(D88Image& image, OutputPlace output, LaterWrites& laterWrites);
 
 #endif

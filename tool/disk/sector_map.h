@@ -19,17 +19,12 @@
 // Sector numbers R a record can hold.
 inline constexpr std::int32_t SECTOR_NUMBER_COUNT = 256;
 
-class SectorMap final : private DiskPlanSteps {
+class SectorMap {
 public:
-    // Maps the selected disk: follows the run of every entry its directory
-    // lists, and finds which sectors are there in full. Uses the plan's
-    // buffers and changes the reader's sector range.
-    void build(D88Image& image);
-
-    // The same for a caller that plans the disk itself: start with the
-    // disk selected, then note each listed entry's step of its plan.
+    // Filled as the selected disk is planned: start with the disk selected,
+    // then note each listed entry's step of its plan.
     void start(D88Image& image);
-    void note(const DirEntry& entry, std::int32_t index, const FilePlan& plan);
+    void note(std::int32_t index, const DirEntry& entry, const FilePlan& plan);
 
     // The first and the second listed entry (by directory index) whose runs
     // visit `at`; NO_ENTRY when there are not so many.
@@ -52,12 +47,6 @@ public:
     FreeRun firstFreeRun(std::int32_t count) const;
 
 private:
-    // The plan's steps: each listed entry's run is followed.
-    void boot(const BootPlan&) override {}
-    void title(const FilePlan&) override {}
-    void directory(std::int32_t) override {}
-    void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override;
-
     // Hands `grown` each run of free sectors, in the order runs step, each
     // time it grows by a sector, until `grown` says it is enough: that run,
     // or none.
@@ -93,5 +82,10 @@ private:
     bool inFull[FILE_SECTORS];
     bool taken[FILE_SECTORS];
 };
+
+// Maps the selected disk for a caller that does not plan it: follows the
+// run of every entry its directory lists. Uses the plan's buffers and
+// changes the reader's sector range.
+void mapSelectedDisk(D88Image& image, SectorMap& map);
 
 #endif
