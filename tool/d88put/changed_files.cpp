@@ -214,11 +214,7 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, PutPl
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);
-        bool listedBefore = false;
-        for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
-            listedBefore = image.getDiskOffset(k) == image.getDiskOffset(disk);
-        }
-        ChangeFinder finder(run, laterWrites, plan, disk, image.getDiskOffset(disk), listedBefore);
+        ChangeFinder finder(run, laterWrites, plan, disk, image.getDiskOffset(disk), isListedBefore(image, disk));
         // The plan would ask of every name whether it is the image, one
         // look-up of the file system each; the identity of each file
         // opened tells the same. A name that is the image is one file, so

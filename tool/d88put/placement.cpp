@@ -1,6 +1,5 @@
 #include "tool/d88put/placement.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "tool/disk/sector_map.h"
@@ -220,15 +219,15 @@ void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
     // Large: static storage, not the stack.
     static SectorMap sectorMap;
     Placer placer(image, plan, sectorMap);
-    // The places of the disks done: at most one for each catalogued disk.
-    std::int32_t done[MAX_DISKS];
-    std::int32_t doneCount = 0;
+    // The disks done, by their first listing.
+    bool done[MAX_DISKS] = {};
     for (std::int32_t first = 0; first < plan.changeCount(); ++first) {
-        const std::int32_t offset = plan.change(first).diskOffset;
-        if (std::find(done, done + doneCount, offset) != done + doneCount || doneCount == MAX_DISKS) {
+        const std::int32_t listing = firstListing(image, plan.change(first).place.disk);
+        if (done[listing]) {
             continue;
         }
-        done[doneCount++] = offset;
+        done[listing] = true;
+        const std::int32_t offset = plan.change(first).diskOffset;
         // One disk, whichever of its listings: every file that grows in
         // place first, then the ones that move, in directory order.
         (void)image.selectDisk(plan.change(first).place.disk);

@@ -207,11 +207,7 @@ void Checker::checkDisks() {
             }
         }
         // A disk listed again at the same place holds what it held.
-        bool listedBefore = false;
-        for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
-            listedBefore = image.getDiskOffset(k) == offset;
-        }
-        if (!listedBefore) {
+        if (!isListedBefore(image, disk)) {
             HolderSteps steps(*this, Holder{offset, disk, SYSTEM_AREA});
             planDisk(image, OutputPlace(), steps, PlanReads::Places);
         }

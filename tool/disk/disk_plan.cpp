@@ -130,3 +130,13 @@ void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps, 
                              dirEntrySize(entry)));
     }
 }
+
+std::int32_t firstListing(const D88Image& image, std::int32_t disk) {
+    const std::int32_t offset = image.getDiskOffset(disk);
+    for (std::int32_t k = 0; k < disk; ++k) {
+        if (image.getDiskOffset(k) == offset) {
+            return k;
+        }
+    }
+    return disk;
+}
