@@ -105,9 +105,7 @@ private:
 };
 
 void ChangeFinder::failFile(const char* name, int error) {
-    char shown[64];
-    run.output.shownName(name, shown, sizeof shown);
-    reportFileProblem(run.console, shown, "cannot read the file: %s",
+    reportFileProblem(run.console, run.output.shownName(name).text, "cannot read the file: %s",
                       error != 0 ? systemReason(error) : "it is no regular file");
     run.fileFailed = true;
 }

@@ -39,7 +39,7 @@ public:
     // The changed file that could not be read, shown as messages name it,
     // and why: errno, or 0 when it is no longer the file it was.
     bool failed = false;
-    char failedName[64] = {};
+    ShownName failedName{};
     int failure = 0;
 
 private:
@@ -88,9 +88,7 @@ void PieceSource::closeFile() {
 const std::uint8_t* PieceSource::fail(std::int32_t index, int error) {
     closeFile();
     const Change& change = plan.change(index);
-    OutputPlace place = run.output;
-    place.enterDisk(change.place.disk);
-    place.shownName(change.name, failedName, sizeof failedName);
+    failedName = run.output.shownName(change.place.disk, change.name);
     failed = true;
     failure = error;
     return nullptr;
@@ -238,7 +236,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
     }
     (void)removeFile(tempPath);
     if (source.failed) {
-        reportFileProblem(run.console, source.failedName, "cannot read the file: %s",
+        reportFileProblem(run.console, source.failedName.text, "cannot read the file: %s",
                           source.failure != 0 ? systemReason(source.failure) : "it changed while d88put ran");
         run.fileFailed = true;
         return false;

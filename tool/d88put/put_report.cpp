@@ -44,25 +44,19 @@ void reportRefusals(Run& run, const PutPlan& plan) {
         if (change.result != PutResult::Refused) {
             continue;
         }
-        OutputPlace place = run.output;
-        place.enterDisk(change.place.disk);
-        char shown[64];
-        place.shownName(change.name, shown, sizeof shown);
         char reason[80];
         describeRefusal(change, reason, sizeof reason);
-        reportFileProblem(run.console, shown, "not put back: %s", reason);
+        reportFileProblem(run.console, run.output.shownName(change.place.disk, change.name).text,
+                          "not put back: %s", reason);
     }
 }
 
 bool announce(Run& run, const PutPlan& plan) {
     for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
-        OutputPlace place = run.output;
-        place.enterDisk(change.place.disk);
-        char shown[64];
-        place.shownName(change.name, shown, sizeof shown);
-        char safe[64];
-        terminalSafeName(run.console, stdout, shown, safe, sizeof safe);
+        const ShownName shown = run.output.shownName(change.place.disk, change.name);
+        char safe[SHOWN_NAME_SIZE];
+        terminalSafeName(run.console, stdout, shown.text, safe, sizeof safe);
         putText(run.console, stdout, safe);
         switch (change.result) {
         case PutResult::Grown:
