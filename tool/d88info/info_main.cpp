@@ -31,7 +31,7 @@ constexpr char ABOUT[] =
     "counts every disk).\n";
 
 D88Image image;
-// Which write replaces which, learnt before the page: about 1 MB.
+// Which write replaces which, learnt before the page (static storage).
 LaterWrites laterWrites;
 
 int finish(Console& console) { return finishStandardOutput(console) ? EXIT_OK : EXIT_FAILURE_STATUS; }

@@ -3,6 +3,7 @@
 #ifndef TOOL_D88PUT_PUT_PLAN_H
 #define TOOL_D88PUT_PUT_PLAN_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88/d88_format.h"
@@ -146,5 +147,10 @@ private:
     std::int32_t order[MAX_WRITES];
     std::int32_t sorted = 0;
 };
+
+// What a plan may take: static storage, with the image's in d88put's memory
+// target.
+inline constexpr std::size_t PUT_PLAN_BUDGET = 3584 * 1024;
+static_assert(sizeof(PutPlan) <= PUT_PLAN_BUDGET);
 
 #endif

@@ -4,6 +4,7 @@
 #ifndef TOOL_DISK_LATER_WRITES_H
 #define TOOL_DISK_LATER_WRITES_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88/d88_image.h"
@@ -56,6 +57,10 @@ private:
     // Names as --utf8 writes them.
     bool utf8Names = false;
 };
+
+// What the later writes may take: static storage, beside the image.
+inline constexpr std::size_t LATER_WRITES_BUDGET = 256 * 1024;
+static_assert(sizeof(LaterWrites) <= LATER_WRITES_BUDGET);
 
 // Plans every disk of the open image for a caller that plans none itself,
 // its files going to `output`, and remembers in `laterWrites` each file the

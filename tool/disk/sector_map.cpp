@@ -24,7 +24,7 @@ SectorLocation locateDataSector(D88Image& image, DataSector at) {
 }  // namespace
 
 bool SectorMap::onMap(DataSector at) {
-    return at.track >= 0 && at.track < TRACK_COUNT && at.sector >= 0 && at.sector < SECTOR_NUMBER_COUNT;
+    return at.track >= 0 && at.track < TRACK_COUNT && at.sector >= 0 && at.sector < SECTOR_NUMBERS;
 }
 
 bool SectorMap::isFileSector(DataSector at) {

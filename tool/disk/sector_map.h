@@ -9,15 +9,13 @@
 #ifndef TOOL_DISK_SECTOR_MAP_H
 #define TOOL_DISK_SECTOR_MAP_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88/d88_image.h"
 #include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_layout.h"
 #include "tool/disk/disk_plan.h"
-
-// Sector numbers R a record can hold.
-inline constexpr std::int32_t SECTOR_NUMBER_COUNT = 256;
 
 class SectorMap {
 public:
@@ -78,10 +76,14 @@ private:
     static constexpr std::int32_t FILE_SECTORS = (TRACK_COUNT - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK;
 
     // Entry indexes and NO_ENTRY, in 16 bits to keep the map small.
-    std::int16_t holders[TRACK_COUNT][SECTOR_NUMBER_COUNT][2];
+    std::int16_t holders[TRACK_COUNT][SECTOR_NUMBERS][2];
     bool inFull[FILE_SECTORS];
     bool taken[FILE_SECTORS];
 };
+
+// What a sector map may take: static storage, beside the image.
+inline constexpr std::size_t SECTOR_MAP_BUDGET = 192 * 1024;
+static_assert(sizeof(SectorMap) <= SECTOR_MAP_BUDGET);
 
 // Maps the selected disk for a caller that does not plan it: follows the
 // run of every entry its directory lists. Uses the plan's buffers and
