@@ -7,7 +7,6 @@
 #include "d88/file_io.h"
 #include "tool/cli/messages.h"
 #include "tool/disk/buffers.h"
-#include "tool/disk/output_name.h"
 
 namespace {
 
@@ -93,6 +92,16 @@ public:
 
 private:
     void consider(const FilePlan& file, std::int32_t index, const DirEntry& entry);
+    // Whether d88extract makes a file for `file` at all.
+    bool makesFile(const FilePlan& file) const;
+    // Whether the file of `file` is there and differs from what d88extract
+    // writes for it, its length in `length`; one that cannot be read is
+    // reported.
+    bool differs(const FilePlan& file, std::int64_t& length);
+    // Whether entry `index` is a change already, of this disk's earlier
+    // listing at the same place: then that change stands for this one too.
+    bool joinEarlierListing(std::int32_t index, const char* name, std::int64_t length);
+    void addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
     bool sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length);
     void failFile(const char* name, int error);
 
@@ -113,16 +122,25 @@ void ChangeFinder::failFile(const char* name, int error) {
 void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirEntry& entry) {
     const WritePlace place{disk, index};
     laterWrites.note(place, file);
-    // d88extract makes no file of such a name. The plan says so of a file
-    // whose run can be read; for the others the name is asked here.
+    std::int64_t length = 0;
+    if (!makesFile(file) || !differs(file, length)) {
+        return;
+    }
+    if (listedBefore && joinEarlierListing(index, file.name, length)) {
+        return;
+    }
+    addChange(file, place, entry, length);
+}
+
+bool ChangeFinder::makesFile(const FilePlan& file) const {
     if (file.outcome == FileOutcome::EmptyName || file.outcome == FileOutcome::RefusedName) {
-        return;
+        return false;
     }
-    if (!writesFile(file)
-        && (file.name[0] == '\0' || refusedNameReason(file.name, HOST_NAME_RULES) != nullptr
-            || run.output.nameProblem(file.name) != nullptr)) {
-        return;
-    }
+    // The plan asks the name only of a file whose run can be read.
+    return writesFile(file) || (file.name[0] != '\0' && nameRefusal(run.output, file.name) == nullptr);
+}
+
+bool ChangeFinder::differs(const FilePlan& file, std::int64_t& length) {
     errno = 0;
     ExistingFile found;
     std::FILE* in = openToCompare(run.output, file.name, found);
@@ -132,13 +150,13 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
         } else if (errno != ENOENT) {
             failFile(file.name, errno != 0 ? errno : EIO);
         }
-        return;
+        return false;
     }
-    const std::int64_t length = found.length;
+    length = found.length;
     // d88extract refuses to write a name that is the image.
     if (run.output.isImage(found.identity)) {
         std::fclose(in);
-        return;
+        return false;
     }
     int error = 0;
     // A file d88extract writes no bytes for cannot be as it wrote it.
@@ -146,26 +164,31 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     std::fclose(in);
     if (error != 0) {
         failFile(file.name, error);
-        return;
+        return false;
     }
-    if (same) {
-        return;
-    }
+    return !same;
+}
+
+bool ChangeFinder::joinEarlierListing(std::int32_t index, const char* name, std::int64_t length) {
     // A disk listed again at the same place is the same disk, its entry the
     // same entry: in the same folder its file is the same file, which this
     // later listing writes last; in another folder, a copy.
-    for (std::int32_t i = 0; listedBefore && i < plan.changeCount(); ++i) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         Change& earlier = plan.change(i);
         if (earlier.diskOffset != diskOffset || earlier.place.entry != index || earlier.place.disk == disk) {
             continue;
         }
         if (!run.output.getSettings().diskFolders) {
             earlier.place.disk = disk;
-        } else if (!sameAsEarlierCopy(earlier, file.name, length)) {
+        } else if (!sameAsEarlierCopy(earlier, name, length)) {
             earlier.refuse(Refusal::CopiesDiffer, disk);
         }
-        return;
+        return true;
     }
+    return false;
+}
+
+void ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length) {
     Change* change = plan.addChange();
     if (change == nullptr) {
         return;  // cannot happen: there is room for every entry of every disk
