@@ -94,7 +94,7 @@ Selection::Selection(const CommandLine& line)
     }
 }
 
-const char* Selection::pattern(std::int32_t index) const {
+const char* Selection::patternOf(std::int32_t index) const {
     const std::int32_t start = patternStart[index];
     return start == PATTERN_IS_NAME ? names[index] : start == NO_PATTERN ? nullptr : patternPool + start;
 }
@@ -120,7 +120,7 @@ bool Selection::takesFile(const char* name) {
         if (taken && matched(i)) {
             continue;
         }
-        const char* pattern = this->pattern(i);
+        const char* pattern = patternOf(i);
         if (pattern != nullptr && nameMatches(pattern, compared, utf8)) {
             found[i / 8] = static_cast<std::uint8_t>(found[i / 8] | (1u << (i % 8)));
             taken = true;

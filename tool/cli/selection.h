@@ -43,7 +43,7 @@ public:
 private:
     bool matched(std::int32_t index) const { return ((found[index / 8] >> (index % 8)) & 1u) != 0; }
     // NAME `index` as it is compared; null for one no entry can bear.
-    const char* pattern(std::int32_t index) const;
+    const char* patternOf(std::int32_t index) const;
 
     // The NAMEs as they are compared, made once for the run: converting each
     // again for every file met costs seconds with thousands of them. Where a
