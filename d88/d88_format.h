@@ -41,6 +41,8 @@ inline constexpr int SECTOR_COUNT_OFFSET = 0x04;
 inline constexpr int SECTOR_DATA_SIZE_OFFSET = 0x0E;
 // Each of C, H, R and N is one byte: a value beyond it names no record.
 inline constexpr int SECTOR_ID_MAX = 0xFF;
+// Sector numbers R a header can hold.
+inline constexpr int SECTOR_NUMBERS = SECTOR_ID_MAX + 1;
 static_assert(SECTOR_DATA_SIZE_OFFSET + 2 == SECTOR_HEADER_SIZE);
 
 // Largest size code whose nominal size 128 << n is still a positive int32.

@@ -16,11 +16,12 @@
 // logarithmic time; their results are remembered while the file is open,
 // also across selections. The image is read through a fixed block. The
 // index, the block, the lookups and a cache of far-off headers make the
-// object about 4.7 MB large: give it static or heap storage, not a small
+// object large (IMAGE_OBJECT_BUDGET): give it static or heap storage, not a
 // thread stack.
 #ifndef D88_D88_IMAGE_H
 #define D88_D88_IMAGE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -237,5 +238,9 @@ private:
     // Whether the selected disk's tracks were swept into `headers`.
     bool swept = false;
 };
+
+// What an image object may take: the programs' memory target counts on it.
+inline constexpr std::size_t IMAGE_OBJECT_BUDGET = 5 * 1024 * 1024;
+static_assert(sizeof(D88Image) <= IMAGE_OBJECT_BUDGET);
 
 #endif

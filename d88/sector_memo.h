@@ -16,9 +16,6 @@
 #include "d88/d88_format.h"
 #include "d88/track_index.h"
 
-// Sector numbers R a header can hold.
-inline constexpr int SECTOR_NUMBERS = 256;
-
 // Where a sector's data lies; dataSize -1 when the track has no such sector.
 struct SectorPlace {
     std::int64_t dataOffset = 0;

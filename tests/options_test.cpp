@@ -132,6 +132,19 @@ TEST(Selection, NamesMatchWholeNamesByCharacters) {
     }
 }
 
+TEST(Selection, EachSelectionAndItsCopyKeepTheirOwnNames) {
+    const Parsed a = parse({"IMG", "A*"});
+    const Parsed b = parse({"IMG", "B*"});
+    Selection first(a.line);
+    Selection second(b.line);
+    Selection copy = first;
+    EXPECT_TRUE(first.takesFile("ALPHA"));
+    EXPECT_FALSE(first.takesFile("BETA"));
+    EXPECT_TRUE(second.takesFile("BETA"));
+    EXPECT_FALSE(second.takesFile("ALPHA"));
+    EXPECT_TRUE(copy.takesFile("AX"));
+}
+
 TEST(Options, InfoTakesOnlyUtf8AndRefusesALoneDash) {
     EXPECT_STREQ(parse({"-"}, INFO_OPTIONS).line.image, "-");
     EXPECT_EQ(parse({"--help"}, INFO_OPTIONS).result, ParseResult::Help);

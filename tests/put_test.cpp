@@ -285,6 +285,19 @@ TEST(PutCases, EachWayAFileGoesBackOrIsRefused) {
     EXPECT_EQ(readFile(scratch.image()), original);
 }
 
+TEST(PutCases, AFileLongerThanAnyDiskSaysHowManySectorsItNeeds) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"-C", "out", image});
+    // 3 GB, sparse: the count must not stop at what a disk holds.
+    fs::resize_file(scratch.work() / "out" / "MOVE", std::uintmax_t{3} << 30);
+    const ToolResult refused = put(scratch, {"--relocate", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, console("d88put: MOVE: not put back: no free run holds 3145728 sectors\n"));
+    EXPECT_FALSE(fs::exists(scratch.work() / "new.d88"));
+}
+
 TEST(PutCases, CopiesOfOneDiskMustAgree) {
     // A second disk of minus the first one's size lists the first again,
     // at one place: disks 0, 2, 4 and on to 62 are one disk.

@@ -8,6 +8,8 @@
 #ifndef TOOL_CLI_RUN_H
 #define TOOL_CLI_RUN_H
 
+#include <cstddef>
+
 #include "tool/cli/messages.h"
 #include "tool/cli/selection.h"
 #include "tool/disk/output_place.h"
@@ -26,5 +28,11 @@ struct Run {
     // An output file was refused or could not be written.
     bool fileFailed = false;
 };
+
+// A run lives on the stack of main, beside the Selection it is given (its
+// NAMEs' pool is most of it): well within the 1 MB a Windows main thread
+// has.
+inline constexpr std::size_t RUN_STACK_BUDGET = 128 * 1024;
+static_assert(sizeof(Run) <= RUN_STACK_BUDGET);
 
 #endif

@@ -13,16 +13,6 @@ namespace {
 constexpr char ANY_RUN = '*';
 constexpr char ANY_ONE = '?';
 
-// The NAMEs as they are compared, made once for the run: converting each
-// again for every file met costs seconds with thousands of them. Where a
-// NAME needs no conversion it is its argument; converted ones (Windows, where
-// a command line holds at most 32767 units of at most two bytes each) are
-// kept in the pool.
-const char* patterns[MAX_NAMES];
-constexpr std::size_t PATTERN_POOL_SIZE = 2 * 32768 + MAX_NAMES;
-char patternPool[PATTERN_POOL_SIZE];
-
-
 // The bytes of the character at `text` (which is not at its end).
 std::size_t characterLength(const char* text, bool utf8) {
     const auto first = static_cast<unsigned char>(text[0]);
@@ -89,18 +79,24 @@ Selection::Selection(const CommandLine& line)
     std::size_t used = 0;
     for (std::int32_t i = 0; i < nameCount; ++i) {
         const char* pattern = utf8 ? names[i] : argumentAsShiftJis(names[i]);
-        if (pattern != nullptr && pattern != names[i]) {
-            const std::size_t size = std::strlen(pattern) + 1;
-            // Null, as for a NAME no entry can bear, should the pool be full.
-            const char* kept = nullptr;
-            if (size <= PATTERN_POOL_SIZE - used) {
-                kept = static_cast<const char*>(std::memcpy(patternPool + used, pattern, size));
-                used += size;
-            }
-            pattern = kept;
+        if (pattern == names[i]) {
+            patternStart[i] = PATTERN_IS_NAME;
+            continue;
         }
-        patterns[i] = pattern;
+        const std::size_t size = pattern != nullptr ? std::strlen(pattern) + 1 : 0;
+        // None, as for a NAME no entry can bear, should the pool be full.
+        patternStart[i] = NO_PATTERN;
+        if (pattern != nullptr && size <= PATTERN_POOL_SIZE - used) {
+            std::memcpy(patternPool + used, pattern, size);
+            patternStart[i] = static_cast<std::int32_t>(used);
+            used += size;
+        }
     }
+}
+
+const char* Selection::patternOf(std::int32_t index) const {
+    const std::int32_t start = patternStart[index];
+    return start == PATTERN_IS_NAME ? names[index] : start == NO_PATTERN ? nullptr : patternPool + start;
 }
 
 bool Selection::takesDisk(std::int32_t disk) const {
@@ -124,7 +120,7 @@ bool Selection::takesFile(const char* name) {
         if (taken && matched(i)) {
             continue;
         }
-        const char* pattern = patterns[i];
+        const char* pattern = patternOf(i);
         if (pattern != nullptr && nameMatches(pattern, compared, utf8)) {
             found[i / 8] = static_cast<std::uint8_t>(found[i / 8] | (1u << (i % 8)));
             taken = true;

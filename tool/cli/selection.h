@@ -5,6 +5,7 @@
 #ifndef TOOL_CLI_SELECTION_H
 #define TOOL_CLI_SELECTION_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "tool/cli/messages.h"
@@ -41,6 +42,20 @@ public:
 
 private:
     bool matched(std::int32_t index) const { return ((found[index / 8] >> (index % 8)) & 1u) != 0; }
+    // NAME `index` as it is compared; null for one no entry can bear.
+    const char* patternOf(std::int32_t index) const;
+
+    // The NAMEs as they are compared, made once for the run: converting each
+    // again for every file met costs seconds with thousands of them. Where a
+    // NAME needs no conversion it is its argument; converted ones (Windows,
+    // where a command line holds at most 32767 units of at most two bytes
+    // each) are kept in the pool. Kept as places in the pool, not pointers,
+    // so that a copy of the selection is whole.
+    static constexpr std::size_t PATTERN_POOL_SIZE = 2 * 32768 + MAX_NAMES;
+    static constexpr std::int32_t PATTERN_IS_NAME = -1;
+    static constexpr std::int32_t NO_PATTERN = -2;
+    std::int32_t patternStart[MAX_NAMES];
+    char patternPool[PATTERN_POOL_SIZE];
 
     const char* const* names = nullptr;
     std::int32_t nameCount = 0;

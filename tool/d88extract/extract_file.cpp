@@ -10,15 +10,7 @@
 namespace {
 
 // A name in a message, with its disk's folder when each disk has one.
-struct ShownName {
-    char text[SHOWN_NAME_SIZE];
-};
-
-ShownName shown(const Run& run, const char* name) {
-    ShownName result{};
-    run.output.shownName(name, result.text, sizeof result.text);
-    return result;
-}
+ShownName shown(const Run& run, const char* name) { return run.output.shownName(name); }
 
 bool failOutput(Run& run, const char* name, const char* what, int error) {
     reportFileProblem(run.console, shown(run, name).text, "%s: %s", what, systemReason(error));

@@ -14,7 +14,7 @@
 
 namespace {
 
-// About 4 MB: static storage, not the stack.
+// Static storage, not the stack (see IMAGE_OBJECT_BUDGET).
 D88Image image;
 
 constexpr char PROGRAM[] = "d88extract";

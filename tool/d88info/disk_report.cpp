@@ -31,9 +31,6 @@ std::uint8_t trackIds[(COUNTED_RECORDS + 1) * TRACK_ID_SIZE];
 
 constexpr char NOTE_INDENT[] = "                  ";
 
-// Where files could grow or move to, as d88put counts it.
-SectorMap sectorMap;
-
 unsigned long hex32(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
 const char* mediaName(std::int32_t mediaType) {
@@ -176,7 +173,7 @@ bool printNote(D88Image& image, const LaterWrites& laterWrites, const char* lead
 
 // The selected disk's free sectors and the longest run of them, once its
 // entries are noted in the map.
-void printRoom(Console& console) {
+void printRoom(Console& console, const SectorMap& sectorMap) {
     const std::int32_t count = sectorMap.freeCount();
     std::printf("  free: %ld sector%s", static_cast<long>(count), count == 1 ? "" : "s");
     if (count > 0) {
@@ -192,8 +189,8 @@ void printRoom(Console& console) {
 // boot check is known, the tracks, TTLPRG, then the directory.
 class Page final : public DiskPlanSteps {
 public:
-    Page(D88Image& image, std::int32_t disk, Run& run, const LaterWrites& laterWrites)
-        : image(image), disk(disk), run(run), laterWrites(laterWrites) {}
+    Page(D88Image& image, std::int32_t disk, Run& run, const LaterWrites& laterWrites, SectorMap& sectorMap)
+        : image(image), disk(disk), run(run), laterWrites(laterWrites), sectorMap(sectorMap) {}
 
     void boot(const BootPlan& plan) override {
         std::fputs(": \"", stdout);
@@ -225,7 +222,7 @@ public:
         if (index == 0) {
             std::printf("    written       entry, as d88extract lists it\n");
         }
-        sectorMap.note(entry, index, plan);
+        sectorMap.note(index, entry, plan);
         std::printf("    %-12s  ", markOf(plan).text);
         printListingLine(run.console, stdout, entry);
         // Under the entry's name: the listing line is d88extract's own.
@@ -240,6 +237,8 @@ private:
     std::int32_t disk;
     Run& run;
     const LaterWrites& laterWrites;
+    // Where files could grow or move to, as d88put counts it.
+    SectorMap& sectorMap;
 };
 
 }  // namespace
@@ -251,7 +250,9 @@ void printDiskReport(D88Image& image, std::int32_t index, Run& run, const LaterW
         return;
     }
     run.output.enterDisk(index);
-    Page page(image, index, run, laterWrites);
+    // Large: static storage, not the stack.
+    static SectorMap sectorMap;
+    Page page(image, index, run, laterWrites, sectorMap);
     planDisk(image, run.output, page, PlanReads::Places);
-    printRoom(run.console);
+    printRoom(run.console, sectorMap);
 }

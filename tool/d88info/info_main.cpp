@@ -32,7 +32,7 @@ constexpr char ABOUT[] =
     "counts every disk). --json prints the same as one JSON document.\n";
 
 D88Image image;
-// Which write replaces which, learnt before the page: about 1 MB.
+// Which write replaces which, learnt before the page (static storage).
 LaterWrites laterWrites;
 
 int finish(Console& console) { return finishStandardOutput(console) ? EXIT_OK : EXIT_FAILURE_STATUS; }
@@ -86,7 +86,7 @@ int infoMain(int argc, char** argv) {
     }
     // A file's mark names the write that replaces it, which may lie on a
     // later disk, shown or not: learn them all first.
-    laterWrites.remember(image, run.output);
+    rememberEveryWrite(image, run.output, laterWrites);
     if (line.json) {
         printJsonDocument(image, argument, run, laterWrites);
         const bool failed = image.hasReadError();

@@ -172,7 +172,7 @@ public:
     }
 
     void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
-        sectorMap.note(entry, index, plan);
+        sectorMap.note(index, entry, plan);
         json.beginObject(nullptr, JsonLayout::Inline);
         json.number("index", index);
         writeName("name", entry.name);

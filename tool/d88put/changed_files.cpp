@@ -7,7 +7,6 @@
 #include "d88/file_io.h"
 #include "tool/cli/messages.h"
 #include "tool/disk/buffers.h"
-#include "tool/disk/output_name.h"
 
 namespace {
 
@@ -16,11 +15,20 @@ constexpr std::int32_t COMPARE_BLOCK = 64 * 1024;
 std::uint8_t fileBlock[COMPARE_BLOCK];
 std::uint8_t otherBlock[COMPARE_BLOCK];
 
+// Opens the existing file `name` of `place` to be compared (see
+// openExisting). Unbuffered, as blocks are large: a small file takes one
+// read. A stream's buffering may be chosen only before its first operation.
+std::FILE* openToCompare(const OutputPlace& place, const char* name, ExistingFile& found) {
+    std::FILE* file = place.openExisting(name, found);
+    if (file != nullptr) {
+        std::setvbuf(file, nullptr, _IONBF, 0);
+    }
+    return file;
+}
+
 // Reads exactly `count` bytes of `file` into `block`; false with `error`
-// set when they do not come. Unbuffered, as blocks are large: a small file
-// takes one read.
+// set when they do not come.
 bool readExactly(std::FILE* file, std::uint8_t* block, std::int32_t count, int& error) {
-    std::setvbuf(file, nullptr, _IONBF, 0);
     errno = 0;
     if (readBytes(file, block, count) == count) {
         return true;
@@ -85,6 +93,16 @@ public:
 
 private:
     void consider(const FilePlan& file, std::int32_t index, const DirEntry& entry);
+    // Whether d88extract makes a file for `file` at all.
+    bool makesFile(const FilePlan& file) const;
+    // Whether the file of `file` (at `place`) is there and differs from
+    // what d88extract writes for it, its length in `length`; one that
+    // cannot be read is reported.
+    bool differs(const FilePlan& file, WritePlace place, std::int64_t& length);
+    // Whether entry `index` is a change already, of this disk's earlier
+    // listing at the same place: then that change stands for this one too.
+    bool joinEarlierListing(std::int32_t index, const char* name, std::int64_t length);
+    void addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
     bool sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length);
     void failFile(const char* name, int error);
 
@@ -98,42 +116,49 @@ private:
 };
 
 void ChangeFinder::failFile(const char* name, int error) {
-    char shown[64];
-    run.output.shownName(name, shown, sizeof shown);
-    reportFileProblem(run.console, shown, "cannot read the file: %s",
+    reportFileProblem(run.console, run.output.shownName(name).text, "cannot read the file: %s",
                       error != 0 ? systemReason(error) : "it is no regular file");
     run.fileFailed = true;
 }
 
 void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirEntry& entry) {
     const WritePlace place{disk, index};
-    laterWrites.note(file, place);
-    // d88extract makes no file of such a name. The plan says so of a file
-    // whose run can be read; for the others the name is asked here.
+    laterWrites.note(place, file);
+    std::int64_t length = 0;
+    if (!makesFile(file) || !differs(file, place, length)) {
+        return;
+    }
+    if (listedBefore && joinEarlierListing(index, file.name, length)) {
+        return;
+    }
+    addChange(file, place, entry, length);
+}
+
+bool ChangeFinder::makesFile(const FilePlan& file) const {
     if (file.outcome == FileOutcome::EmptyName || file.outcome == FileOutcome::RefusedName) {
-        return;
+        return false;
     }
-    if (!writesFile(file)
-        && (file.name[0] == '\0' || refusedNameReason(file.name, HOST_NAME_RULES) != nullptr
-            || run.output.nameProblem(file.name) != nullptr)) {
-        return;
-    }
+    // The plan asks the name only of a file whose run can be read.
+    return writesFile(file) || (file.name[0] != '\0' && nameRefusal(run.output, file.name) == nullptr);
+}
+
+bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t& length) {
     errno = 0;
     ExistingFile found;
-    std::FILE* in = run.output.openExisting(file.name, found);
+    std::FILE* in = openToCompare(run.output, file.name, found);
     if (in == nullptr) {
         if (found.special) {
             failFile(file.name, 0);
         } else if (errno != ENOENT) {
             failFile(file.name, errno != 0 ? errno : EIO);
         }
-        return;
+        return false;
     }
-    const std::int64_t length = found.length;
+    length = found.length;
     // d88extract refuses to write a name that is the image.
     if (run.output.isImage(found.identity)) {
         std::fclose(in);
-        return;
+        return false;
     }
     opened.note(place, found.identity, writesFile(file));
     int error = 0;
@@ -142,26 +167,31 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     std::fclose(in);
     if (error != 0) {
         failFile(file.name, error);
-        return;
+        return false;
     }
-    if (same) {
-        return;
-    }
+    return !same;
+}
+
+bool ChangeFinder::joinEarlierListing(std::int32_t index, const char* name, std::int64_t length) {
     // A disk listed again at the same place is the same disk, its entry the
     // same entry: in the same folder its file is the same file, which this
     // later listing writes last; in another folder, a copy.
-    for (std::int32_t i = 0; listedBefore && i < plan.changeCount(); ++i) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         Change& earlier = plan.change(i);
         if (earlier.diskOffset != diskOffset || earlier.place.entry != index || earlier.place.disk == disk) {
             continue;
         }
         if (!run.output.getSettings().diskFolders) {
             earlier.place.disk = disk;
-        } else if (!sameAsEarlierCopy(earlier, file.name, length)) {
+        } else if (!sameAsEarlierCopy(earlier, name, length)) {
             earlier.refuse(Refusal::CopiesDiffer, disk);
         }
-        return;
+        return true;
     }
+    return false;
+}
+
+void ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length) {
     Change* change = plan.addChange();
     if (change == nullptr) {
         return;  // cannot happen: there is room for every entry of every disk
@@ -183,8 +213,8 @@ bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, st
     earlierPlace.enterDisk(earlier.place.disk);
     ExistingFile foundA;
     ExistingFile foundB;
-    std::FILE* a = run.output.openExisting(name, foundA);
-    std::FILE* b = earlierPlace.openExisting(earlier.name, foundB);
+    std::FILE* a = openToCompare(run.output, name, foundA);
+    std::FILE* b = openToCompare(earlierPlace, earlier.name, foundB);
     int error = 0;
     const bool same = a != nullptr && b != nullptr && foundA.length == length && foundB.length == length
                       && sameFiles(a, b, length, error);
@@ -209,11 +239,7 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);
-        bool listedBefore = false;
-        for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
-            listedBefore = image.getDiskOffset(k) == image.getDiskOffset(disk);
-        }
-        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk), listedBefore);
+        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk), isListedBefore(image, disk));
         // The plan would ask of every name whether it is the image, one
         // look-up of the file system each; the identity of each file
         // opened tells the same. A name that is the image is one file, so

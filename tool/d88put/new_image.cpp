@@ -39,7 +39,7 @@ public:
     // The changed file that could not be read, shown as messages name it,
     // and why: errno, or 0 when it is no longer the file it was.
     bool failed = false;
-    char failedName[64] = {};
+    ShownName failedName{};
     int failure = 0;
 
 private:
@@ -88,9 +88,7 @@ void PieceSource::closeFile() {
 const std::uint8_t* PieceSource::fail(std::int32_t index, int error) {
     closeFile();
     const Change& change = plan.change(index);
-    OutputPlace place = run.output;
-    place.enterDisk(change.place.disk);
-    place.shownName(change.name, failedName, sizeof failedName);
+    failedName = run.output.shownName(change.place.disk, change.name);
     failed = true;
     failure = error;
     return nullptr;
@@ -212,7 +210,7 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 }  // namespace
 
 bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const PlannedImage& planned, const char* path,
-                   bool (*announce)(Run& run)) {
+                   bool (*announce)(Run& run, const PutPlan& plan)) {
     RemovedOnInterrupt removed;
     errno = 0;
     std::FILE* out = removed.createFileBeside(path, tempPath, sizeof tempPath);
@@ -242,7 +240,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const Planned
     } else {
         std::fclose(out);
     }
-    if (written && !announce(run)) {
+    if (written && !announce(run, plan)) {
         (void)removeFile(tempPath);
         return false;
     }
@@ -256,7 +254,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const Planned
     }
     (void)removeFile(tempPath);
     if (source.failed) {
-        reportFileProblem(run.console, source.failedName, "cannot read the file: %s",
+        reportFileProblem(run.console, source.failedName.text, "cannot read the file: %s",
                           source.failure != 0 ? systemReason(source.failure) : "it changed while d88put ran");
         run.fileFailed = true;
         return false;

@@ -25,6 +25,6 @@ struct PlannedImage {
 // could not, or when the image changed since `planned`: then neither `path`
 // nor a temporary file is left, and a file that had the name is as it was.
 bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const PlannedImage& planned, const char* path,
-                   bool (*announce)(Run& run));
+                   bool (*announce)(Run& run, const PutPlan& plan));
 
 #endif

@@ -1,32 +1,33 @@
 #include "tool/d88put/placement.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "tool/disk/sector_map.h"
 
 namespace {
 
-// Which sectors the disk's entries hold and which are free: about 170 KB.
-SectorMap sectorMap;
+std::int64_t sectorsFor(std::int64_t length) { return (length + DATA_SECTOR_SIZE - 1) / DATA_SECTOR_SIZE; }
 
-std::int32_t sectorsFor(std::int64_t length) {
-    return static_cast<std::int32_t>((length + DATA_SECTOR_SIZE - 1) / DATA_SECTOR_SIZE);
-}
-
-// A file longer than any run can be needs more sectors than a disk has;
-// its count is kept in range for the message.
+// A file longer than any run can be needs more sectors than a disk has: no
+// run is looked for.
 constexpr std::int64_t LONGEST_FILE = std::int64_t{TRACK_COUNT} * DATA_SECTORS_PER_TRACK * DATA_SECTOR_SIZE;
+
+// The sectors a file of `length` bytes needs on a disk; -1 when it is
+// longer than a disk.
+std::int32_t sectorsOnDisk(std::int64_t length) {
+    return length < LONGEST_FILE ? static_cast<std::int32_t>(sectorsFor(length)) : -1;
+}
 
 class Placer {
 public:
-    Placer(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
+    Placer(D88Image& image, PutPlan& plan, SectorMap& sectorMap)
+        : image(image), plan(plan), sectorMap(sectorMap) {}
 
     // A disk of the image (selected) whose changes come next.
     void enterDisk() { mapped = false; }
 
-    // Everything that can be decided without moving a file; true when the
-    // change waits for a move.
+    // Decides change `index` where it lies: in its run, grown into the free
+    // sectors after it, or refused; false when only a move can place it.
     bool placeWithoutMoving(std::int32_t index);
     void move(std::int32_t index);
 
@@ -36,33 +37,43 @@ private:
     // run shared with another entry).
     void needMap() {
         if (!mapped) {
-            sectorMap.build(image);
+            mapSelectedDisk(image, sectorMap);
             mapped = true;
         }
     }
     bool crossLinked(Change& change);
-    void writeRun(std::int32_t index, DataSector start, std::int32_t sectors);
-    void writeTitle(std::int32_t index);
+    void placeTitle(std::int32_t index);
+    // Where the reader's run of the change ends, which the entry's end
+    // sector need not name: a run that starts above sector 5 counts upward
+    // on its track, as far as the size rule says.
+    static void findRunEnd(Change& change, std::int32_t runSectors);
+    // Grows the change into the `needed` sectors from its run's start when
+    // those after the run are free; false when they are not.
+    bool grow(std::int32_t index, std::int32_t needed);
+    void planRun(std::int32_t index, DataSector start, std::int32_t sectors);
+    void planTitle(std::int32_t index);
     // Adds piece `piece` of change `index`, `size` bytes at `location`;
     // false, having refused the change, when it cannot.
-    bool writeSector(std::int32_t index, const SectorLocation& location, std::int32_t size, std::int32_t piece);
-    void writeEntryPlace(std::int32_t index);
+    bool planSector(std::int32_t index, const SectorLocation& location, std::int32_t size, std::int32_t piece);
+    void planEntryPlace(std::int32_t index);
     void noRoom(Change& change);
 
     D88Image& image;
     PutPlan& plan;
+    // Which sectors the disk's entries hold and which are free.
+    SectorMap& sectorMap;
     bool mapped = false;
 };
 
 bool Placer::crossLinked(Change& change) {
-    const std::int16_t self = static_cast<std::int16_t>(change.place.entry);
+    const std::int32_t self = change.place.entry;
     DataSector at = entryStart(change.entry);
     for (std::int32_t i = 0; i < change.runSize / DATA_SECTOR_SIZE; ++i, at = nextDataSector(at)) {
-        std::int16_t other = sectorMap.firstHolder(at);
+        std::int32_t other = sectorMap.firstHolder(at);
         if (other == self) {
             other = sectorMap.secondHolder(at);
         }
-        if (other != SectorMap::NO_ENTRY) {
+        if (other != NO_ENTRY) {
             change.refuse(Refusal::CrossLinked, change.place.disk, other);
             return true;
         }
@@ -71,51 +82,59 @@ bool Placer::crossLinked(Change& change) {
 }
 
 void Placer::noRoom(Change& change) {
-    change.refuse(Refusal::NoFreeRun, 0,
-                  sectorsFor(change.length < LONGEST_FILE ? change.length : LONGEST_FILE));
+    change.refuseNoFreeRun(sectorsFor(change.length));
 }
 
 bool Placer::placeWithoutMoving(std::int32_t index) {
     Change& change = plan.change(index);
     if (change.result == PutResult::Refused) {
-        return false;
+        return true;
     }
     // Bytes d88extract could not read in full would not come back alike.
     if (change.outcome != FileOutcome::Written) {
         change.refuse(Refusal::Damaged);
-        return false;
+        return true;
     }
     if (change.isTitle()) {
-        if (change.length > TITLE_SIZE) {
-            change.refuse(Refusal::TooLong);
-            return false;
-        }
-        change.result = PutResult::InPlace;
-        change.sectors = TITLE_SECTOR_COUNT;
-        writeTitle(index);
-        return false;
+        placeTitle(index);
+        return true;
     }
     const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
-    const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
-    // Where the reader's run ends, which the entry's end sector need not
-    // name: a run that starts above sector 5 counts upward on its track, as
-    // far as the size rule says.
+    const std::int32_t needed = sectorsOnDisk(change.length);
+    findRunEnd(change, runSectors);
+    if (needed >= 0 && needed <= runSectors) {
+        change.result = PutResult::InPlace;
+        change.sectors = runSectors;
+        planRun(index, change.start, runSectors);
+        return true;
+    }
+    // A run that moves is not written: only the map tells it is shared.
+    needMap();
+    return crossLinked(change) || grow(index, needed);
+}
+
+void Placer::placeTitle(std::int32_t index) {
+    Change& change = plan.change(index);
+    if (change.length > TITLE_SIZE) {
+        change.refuse(Refusal::TooLong);
+        return;
+    }
+    change.result = PutResult::InPlace;
+    change.sectors = TITLE_SECTOR_COUNT;
+    planTitle(index);
+}
+
+void Placer::findRunEnd(Change& change, std::int32_t runSectors) {
     change.start = entryStart(change.entry);
     change.end = change.start;
     for (std::int32_t i = 1; i < runSectors; ++i) {
         change.end = nextDataSector(change.end);
     }
-    if (needed >= 0 && needed <= runSectors) {
-        change.result = PutResult::InPlace;
-        change.sectors = runSectors;
-        writeRun(index, change.start, runSectors);
-        return false;
-    }
-    // A run that moves is not written: only the map tells it is shared.
-    needMap();
-    if (crossLinked(change)) {
-        return false;
-    }
+}
+
+bool Placer::grow(std::int32_t index, std::int32_t needed) {
+    Change& change = plan.change(index);
+    const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
     // The sectors after the run, stepping as runs step.
     DataSector end = change.end;
     bool free = needed > 0;
@@ -123,24 +142,24 @@ bool Placer::placeWithoutMoving(std::int32_t index) {
         end = nextDataSector(end);
         free = sectorMap.isFree(end);
     }
-    if (free) {
-        for (DataSector at = change.end; at.track != end.track || at.sector != end.sector;) {
-            at = nextDataSector(at);
-            sectorMap.take(at);
-        }
-        change.result = PutResult::Grown;
-        change.end = end;
-        change.sectors = needed;
-        writeRun(index, change.start, needed);
-        writeEntryPlace(index);
+    if (!free) {
         return false;
     }
+    for (DataSector at = change.end; at.track != end.track || at.sector != end.sector;) {
+        at = nextDataSector(at);
+        sectorMap.take(at);
+    }
+    change.result = PutResult::Grown;
+    change.end = end;
+    change.sectors = needed;
+    planRun(index, change.start, needed);
+    planEntryPlace(index);
     return true;
 }
 
 void Placer::move(std::int32_t index) {
     Change& change = plan.change(index);
-    const std::int32_t needed = change.length < LONGEST_FILE ? sectorsFor(change.length) : -1;
+    const std::int32_t needed = sectorsOnDisk(change.length);
     const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
     if (room.length == 0) {
         noRoom(change);
@@ -155,32 +174,32 @@ void Placer::move(std::int32_t index) {
     change.result = PutResult::Moved;
     change.start = room.start;
     change.sectors = needed;
-    writeRun(index, change.start, needed);
-    writeEntryPlace(index);
+    planRun(index, change.start, needed);
+    planEntryPlace(index);
 }
 
-void Placer::writeRun(std::int32_t index, DataSector start, std::int32_t sectors) {
+void Placer::planRun(std::int32_t index, DataSector start, std::int32_t sectors) {
     DataSector at = start;
     for (std::int32_t piece = 0; piece < sectors; ++piece, at = nextDataSector(at)) {
         const SectorLocation location =
             image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
-        if (!writeSector(index, location, DATA_SECTOR_SIZE, piece)) {
+        if (!planSector(index, location, DATA_SECTOR_SIZE, piece)) {
             return;
         }
     }
 }
 
-void Placer::writeTitle(std::int32_t index) {
+void Placer::planTitle(std::int32_t index) {
     for (std::int32_t piece = 0; piece < TITLE_SECTOR_COUNT; ++piece) {
         const SectorLocation location = image.locateSector(BOOT_TRACK, cylinderOf(BOOT_TRACK), headOf(BOOT_TRACK),
                                                            TITLE_FIRST_SECTOR + piece, BOOT_SIZE_CODE);
-        if (!writeSector(index, location, BOOT_SECTOR_SIZE, piece)) {
+        if (!planSector(index, location, BOOT_SECTOR_SIZE, piece)) {
             return;
         }
     }
 }
 
-bool Placer::writeSector(std::int32_t index, const SectorLocation& location, std::int32_t size,
+bool Placer::planSector(std::int32_t index, const SectorLocation& location, std::int32_t size,
                          std::int32_t piece) {
     // The run was read in full and the sectors added are free, so each is
     // there whole; a sector that is not would take bytes it lacks.
@@ -195,7 +214,7 @@ bool Placer::writeSector(std::int32_t index, const SectorLocation& location, std
     return true;
 }
 
-void Placer::writeEntryPlace(std::int32_t index) {
+void Placer::planEntryPlace(std::int32_t index) {
     // The entry's record lies in one of the directory's sectors.
     const std::int32_t at = plan.change(index).place.entry * DIR_ENTRY_SIZE;
     const SectorLocation location =
@@ -214,16 +233,18 @@ void Placer::writeEntryPlace(std::int32_t index) {
 }  // namespace
 
 void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
-    Placer placer(image, plan);
-    // The places of the disks done: at most one for each catalogued disk.
-    std::int32_t done[MAX_DISKS];
-    std::int32_t doneCount = 0;
+    // Large: static storage, not the stack.
+    static SectorMap sectorMap;
+    Placer placer(image, plan, sectorMap);
+    // The disks done, by their first listing.
+    bool done[MAX_DISKS] = {};
     for (std::int32_t first = 0; first < plan.changeCount(); ++first) {
-        const std::int32_t offset = plan.change(first).diskOffset;
-        if (std::find(done, done + doneCount, offset) != done + doneCount || doneCount == MAX_DISKS) {
+        const std::int32_t listing = firstListing(image, plan.change(first).place.disk);
+        if (done[listing]) {
             continue;
         }
-        done[doneCount++] = offset;
+        done[listing] = true;
+        const std::int32_t offset = plan.change(first).diskOffset;
         // One disk, whichever of its listings: every file that grows in
         // place first, then the ones that move, in directory order.
         (void)image.selectDisk(plan.change(first).place.disk);
@@ -232,7 +253,7 @@ void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
             if (plan.change(i).diskOffset == offset) {
                 Change& change = plan.change(i);
-                if (placer.placeWithoutMoving(i)) {
+                if (!placer.placeWithoutMoving(i)) {
                     if (relocate) {
                         moves = true;
                     } else {

@@ -11,6 +11,7 @@
 #include "tool/d88put/new_image.h"
 #include "tool/d88put/placement.h"
 #include "tool/d88put/put_plan.h"
+#include "tool/d88put/put_report.h"
 #include "tool/d88put/write_check.h"
 #include "tool/disk/later_writes.h"
 #include "tool/host/arguments.h"
@@ -45,80 +46,6 @@ int usageError() {
     std::fputs(USAGE, stderr);
     std::fputs("Try 'd88put --help' for more information.\n", stderr);
     return EXIT_USAGE;
-}
-
-// "REASON" of a refusal, in `text`.
-void describeRefusal(const Change& change, char* text, std::size_t size) {
-    const long disk = change.refusalDisk;
-    const long entry = change.refusalEntry;
-    switch (change.refusal) {
-    case Refusal::NoRoomAfter:
-        std::snprintf(text, size, "longer than its run and the sectors after it are not free");
-        return;
-    case Refusal::NoFreeRun: std::snprintf(text, size, "no free run holds %ld sectors", entry); return;
-    case Refusal::Damaged: std::snprintf(text, size, "its place is damaged"); return;
-    case Refusal::CrossLinked:
-        if (entry == TITLE_ENTRY) {
-            std::snprintf(text, size, "cross-linked with disk %ld TTLPRG", disk);
-        } else {
-            std::snprintf(text, size, "cross-linked with disk %ld entry %ld", disk, entry);
-        }
-        return;
-    case Refusal::TooLong: std::snprintf(text, size, "longer than %ld bytes", static_cast<long>(TITLE_SIZE)); return;
-    case Refusal::CopiesDiffer: std::snprintf(text, size, "its copy in disk%02ld differs", disk); return;
-    case Refusal::Unchecked:
-        std::snprintf(text, size, "the image's tracks run through each other too much to check its place");
-        return;
-    case Refusal::TooManyWrites:
-        std::snprintf(text, size, "more sectors change than d88put can check in one run");
-        return;
-    }
-}
-
-void reportRefusals(Run& run) {
-    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
-        const Change& change = plan.change(i);
-        if (change.result != PutResult::Refused) {
-            continue;
-        }
-        OutputPlace place = run.output;
-        place.enterDisk(change.place.disk);
-        char shown[64];
-        place.shownName(change.name, shown, sizeof shown);
-        char reason[80];
-        describeRefusal(change, reason, sizeof reason);
-        reportFileProblem(run.console, shown, "not put back: %s", reason);
-    }
-}
-
-// The line of each file put back; false when standard output lost them.
-bool announce(Run& run) {
-    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
-        const Change& change = plan.change(i);
-        OutputPlace place = run.output;
-        place.enterDisk(change.place.disk);
-        char shown[64];
-        place.shownName(change.name, shown, sizeof shown);
-        char safe[64];
-        terminalSafeName(run.console, stdout, shown, safe, sizeof safe);
-        putText(run.console, stdout, safe);
-        switch (change.result) {
-        case PutResult::Grown:
-            std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
-            break;
-        case PutResult::Moved:
-            std::printf(": moved to track %ld sector %ld\n", static_cast<long>(change.start.track),
-                        static_cast<long>(change.start.sector));
-            break;
-        case PutResult::InPlace:
-        case PutResult::Pending:
-        case PutResult::Refused:
-            std::printf(": written in its place\n");
-            break;
-        }
-        watchStandardOutput(run.console);
-    }
-    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
 }  // namespace
@@ -215,14 +142,14 @@ int putMain(int argc, char** argv) {
     if (readFailed) {
         reportImageReadError(run.console, line.image, image.getReadError());
     } else {
-        reportRefusals(run);
+        reportRefusals(run, plan);
     }
     const bool namesMissed = run.selection.reportNamesNotFound(run.console);
     bool done = !plan.anyRefused() && !run.fileFailed && !readFailed && !namesMissed;
     // The lines go out before NEW takes its name: one that cannot be said
     // leaves no NEW, so that the status holds for both.
     if (done && line.dryRun) {
-        done = announce(run);
+        done = announce(run, plan);
     } else if (done) {
         done = writeNewImage(image, run, plan, planned, line.output, announce);
         if (!done && image.hasReadError()) {

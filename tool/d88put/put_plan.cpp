@@ -11,6 +11,13 @@ void Change::refuse(Refusal why, std::int32_t disk, std::int32_t entry) {
     }
 }
 
+void Change::refuseNoFreeRun(std::int64_t sectors) {
+    if (result != PutResult::Refused) {
+        refuse(Refusal::NoFreeRun);
+        refusalSectors = sectors;
+    }
+}
+
 Change* PutPlan::addChange() { return changes < MAX_CHANGES ? &(changeList[changes++] = Change{}) : nullptr; }
 
 bool PutPlan::addWrite(std::int64_t offset, std::int32_t change, std::int32_t piece) {

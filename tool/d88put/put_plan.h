@@ -3,6 +3,7 @@
 #ifndef TOOL_D88PUT_PUT_PLAN_H
 #define TOOL_D88PUT_PUT_PLAN_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88/d88_format.h"
@@ -14,7 +15,7 @@
 // Why a changed file is not put back.
 enum class Refusal {
     NoRoomAfter,    // longer than its run, the sectors after it not free
-    NoFreeRun,      // with --relocate, no free run holds `refusalCount` sectors
+    NoFreeRun,      // with --relocate, no free run holds `refusalSectors` sectors
     Damaged,        // its run cannot be read in full, or its bytes would
                     // cover a header
     CrossLinked,    // with entry `refusalEntry` (or TTLPRG) of disk `refusalDisk`
@@ -53,8 +54,10 @@ struct Change {
     PutResult result = PutResult::Pending;
     Refusal refusal = Refusal::Damaged;
     std::int32_t refusalDisk = 0;
-    // An entry index, TITLE_ENTRY, or for NoFreeRun a count of sectors.
+    // An entry index, or TITLE_ENTRY.
     std::int32_t refusalEntry = 0;
+    // The sectors the file needs, for NoFreeRun.
+    std::int64_t refusalSectors = 0;
     // Where the file lies once put back (entries), and in how many sectors.
     DataSector start;
     DataSector end;
@@ -66,6 +69,8 @@ struct Change {
     std::int32_t pieceSize() const { return isTitle() ? BOOT_SECTOR_SIZE : DATA_SECTOR_SIZE; }
     // The first reason found stands.
     void refuse(Refusal why, std::int32_t disk = 0, std::int32_t entry = 0);
+    // With --relocate: no free run holds the `sectors` the file needs.
+    void refuseNoFreeRun(std::int64_t sectors);
 };
 
 // The piece of a write that is no file bytes but the entry's place bytes
@@ -142,5 +147,10 @@ private:
     std::int32_t order[MAX_WRITES];
     std::int32_t sorted = 0;
 };
+
+// What a plan may take: static storage, with the image's in d88put's memory
+// target.
+inline constexpr std::size_t PUT_PLAN_BUDGET = 3584 * 1024;
+static_assert(sizeof(PutPlan) <= PUT_PLAN_BUDGET);
 
 #endif

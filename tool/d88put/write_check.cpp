@@ -11,35 +11,47 @@ namespace {
 // Track starts already walked, so that tracks and disks that share records
 // are walked once: an open-addressed set, as large as all tracks of all
 // disks twice over.
-constexpr std::int32_t START_SLOTS = 1 << 15;
-static_assert(START_SLOTS >= 2 * MAX_DISKS * TRACK_COUNT);
-std::int64_t walkedStarts[START_SLOTS];
+class WalkedStarts {
+public:
+    void clear() {
+        for (auto& slot : slots) {
+            slot = 0;
+        }
+        used = 0;
+    }
+    // Whether `start` is walked for the first time, noting it.
+    bool firstVisit(std::int64_t start);
+
+private:
+    static constexpr std::int32_t START_SLOTS = 1 << 15;
+    static_assert(START_SLOTS >= 2 * MAX_DISKS * TRACK_COUNT);
+    // 0 marks a free slot, so a start is kept plus one.
+    std::int64_t slots[START_SLOTS];
+    std::int32_t used = 0;
+};
 
 // Header steps the check of the writes may take beyond one for each header
 // the image could hold; a million cost a few milliseconds.
 constexpr std::int64_t WALK_BUDGET_BASE = 1000000;
 
-bool firstVisit(std::int64_t start, std::int32_t& used) {
+bool WalkedStarts::firstVisit(std::int64_t start) {
     // A full set would never end a probe: walk again rather than loop.
     if (used >= START_SLOTS - 1) {
         return true;
     }
     std::uint64_t slot = (static_cast<std::uint64_t>(start) * 0x9E3779B97F4A7C15u) % START_SLOTS;
-    // 0 marks a free slot, so a start is kept plus one.
-    for (; walkedStarts[slot] != 0; slot = (slot + 1) % START_SLOTS) {
-        if (walkedStarts[slot] == start + 1) {
+    for (; slots[slot] != 0; slot = (slot + 1) % START_SLOTS) {
+        if (slots[slot] == start + 1) {
             return false;
         }
     }
-    walkedStarts[slot] = start + 1;
+    slots[slot] = start + 1;
     ++used;
     return true;
 }
 
 // Who holds a range of the image: an entry of a disk (by where the disk
-// starts), TTLPRG, or the disk's own boot sector and directory.
-constexpr std::int32_t SYSTEM_AREA = -2;
-
+// starts), TTLPRG, or the disk's own boot sector and directory (SYSTEM_AREA).
 struct Holder {
     std::int32_t diskOffset = 0;
     std::int32_t disk = 0;
@@ -48,7 +60,7 @@ struct Holder {
 
 class Checker {
 public:
-    Checker(D88Image& image, PutPlan& plan) : image(image), plan(plan) {}
+    Checker(D88Image& image, PutPlan& plan, WalkedStarts& walked) : image(image), plan(plan), walked(walked) {}
 
     void checkOverlaps();
     // Each disk's header, the record headers of every track's walk, and
@@ -65,6 +77,7 @@ private:
 
     D88Image& image;
     PutPlan& plan;
+    WalkedStarts& walked;
     friend class HolderSteps;
 };
 
@@ -178,10 +191,7 @@ private:
 
 void Checker::checkDisks() {
     const auto damage = [this](const SectorWrite& write) { plan.change(write.change).refuse(Refusal::Damaged); };
-    std::int32_t used = 0;
-    for (auto& slot : walkedStarts) {
-        slot = 0;
-    }
+    walked.clear();
     // Walks only go forward: no header at or past the last byte written
     // matters, nor any walk that starts there.
     std::int64_t reach = 0;
@@ -206,7 +216,7 @@ void Checker::checkDisks() {
         }
         for (std::int32_t track = 0; track < TRACK_COUNT && budget >= 0; ++track) {
             RecordWalk walk;
-            if (!image.startRecordWalk(track, walk) || walk.start >= reach || !firstVisit(walk.start, used)) {
+            if (!image.startRecordWalk(track, walk) || walk.start >= reach || !walked.firstVisit(walk.start)) {
                 continue;
             }
             std::int64_t header = 0;
@@ -215,11 +225,7 @@ void Checker::checkDisks() {
             }
         }
         // A disk listed again at the same place holds what it held.
-        bool listedBefore = false;
-        for (std::int32_t k = 0; k < disk && !listedBefore; ++k) {
-            listedBefore = image.getDiskOffset(k) == offset;
-        }
-        if (!listedBefore) {
+        if (!isListedBefore(image, disk)) {
             HolderSteps steps(*this, Holder{offset, disk, SYSTEM_AREA});
             planDisk(image, OutputPlace(), steps, PlanReads::Places);
         }
@@ -238,7 +244,9 @@ void checkWrites(D88Image& image, PutPlan& plan) {
         return;
     }
     plan.sortWrites();
-    Checker checker(image, plan);
+    // Large: static storage, not the stack.
+    static WalkedStarts walked;
+    Checker checker(image, plan, walked);
     checker.checkOverlaps();
     checker.checkDisks();
 }

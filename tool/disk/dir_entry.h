@@ -28,6 +28,13 @@ static_assert(DIR_START_SECTOR_OFFSET == DIR_PLACE_OFFSET + 1 && DIR_END_TRACK_O
 static_assert(DIR_NAME_SIZE + DIR_UNUSED_SIZE == DIR_START_TRACK_OFFSET && DIR_UNUSED_OFFSET == DIR_NAME_SIZE);
 static_assert(DIRECTORY_ENTRIES * DIR_ENTRY_SIZE == DIRECTORY_SIZE);
 
+// Stand-ins where a directory index (0 to DIRECTORY_ENTRIES - 1) is
+// expected, none of them an index or another: a disk's TTLPRG, which comes
+// before its entries; the disk's own boot sector and directory; no entry.
+inline constexpr std::int32_t TITLE_ENTRY = -1;
+inline constexpr std::int32_t SYSTEM_AREA = -2;
+inline constexpr std::int32_t NO_ENTRY = -3;
+
 struct DirEntry {
     char name[DIR_NAME_SIZE + 1];
     std::uint8_t startTrack;

@@ -55,10 +55,7 @@ FilePlan planFile(D88Image& image, const OutputPlace& output, PlanReads reads, c
         plan.outcome = FileOutcome::EmptyName;
         return plan;
     }
-    plan.refusal = refusedNameReason(name, HOST_NAME_RULES);
-    if (plan.refusal == nullptr) {
-        plan.refusal = output.nameProblem(name);
-    }
+    plan.refusal = nameRefusal(output, name);
     // Creating the file would truncate the image that the walk still reads.
     if (plan.refusal == nullptr && output.isImage(name)) {
         plan.refusal = "the file is the image being read";
@@ -86,6 +83,11 @@ BootPlan planBoot(D88Image& image) {
 }
 
 }  // namespace
+
+const char* nameRefusal(const OutputPlace& output, const char* name) {
+    const char* refusal = refusedNameReason(name, HOST_NAME_RULES);
+    return refusal != nullptr ? refusal : output.nameProblem(name);
+}
 
 StopReason whyStopped(D88Image& image, const RunStop& stop) {
     const std::int32_t offset = image.getTrackOffset(stop.track);
@@ -129,4 +131,14 @@ void planDisk(D88Image& image, const OutputPlace& output, DiskPlanSteps& steps, 
                     planFile(image, output, reads, entry.name, entry.startTrack, entry.startSector, DATA_SIZE_CODE,
                              dirEntrySize(entry)));
     }
+}
+
+std::int32_t firstListing(const D88Image& image, std::int32_t disk) {
+    const std::int32_t offset = image.getDiskOffset(disk);
+    for (std::int32_t k = 0; k < disk; ++k) {
+        if (image.getDiskOffset(k) == offset) {
+            return k;
+        }
+    }
+    return disk;
 }

@@ -95,6 +95,17 @@ protected:
     ~DiskPlanSteps() = default;
 };
 
+// The first disk of the catalogue that starts where disk `disk` does,
+// `disk` itself when none before it does. A disk listed again at the same
+// place is the same disk: its files are the same files.
+std::int32_t firstListing(const D88Image& image, std::int32_t disk);
+inline bool isListedBefore(const D88Image& image, std::int32_t disk) { return firstListing(image, disk) != disk; }
+
+// Why d88extract refuses to make a file of the entry name `name` (not
+// empty) in `output`, or null; whether the name is the image's is asked
+// apart.
+const char* nameRefusal(const OutputPlace& output, const char* name);
+
 // Why a run read nothing, from where it stopped. Asked only when it is to
 // be told (d88extract says nothing), while the plan's disk is selected.
 StopReason whyStopped(D88Image& image, const RunStop& stop);

@@ -11,17 +11,36 @@ bool before(const WritePlace& a, const WritePlace& b) {
     return a.disk < b.disk || (a.disk == b.disk && a.entry < b.entry);
 }
 
+// The plan's steps that remember writes: each file of disk `disk` written
+// is noted.
+class RememberSteps final : public DiskPlanSteps {
+public:
+    explicit RememberSteps(LaterWrites& laterWrites) : laterWrites(laterWrites) {}
+    void boot(const BootPlan&) override {}
+    void title(const FilePlan& plan) override { laterWrites.note(WritePlace{disk, TITLE_ENTRY}, plan); }
+    void directory(std::int32_t) override {}
+    void entry(std::int32_t index, const DirEntry&, const FilePlan& plan) override {
+        laterWrites.note(WritePlace{disk, index}, plan);
+    }
+
+    std::int32_t disk = 0;
+
+private:
+    LaterWrites& laterWrites;
+};
+
 }  // namespace
 
-void LaterWrites::remember(D88Image& image, OutputPlace output) {
-    start(output.getSettings());
-    for (disk = 0; disk < image.getDiskCount(); ++disk) {
+void rememberEveryWrite(D88Image& image, OutputPlace output, LaterWrites& laterWrites) {
+    laterWrites.start(output.getSettings());
+    RememberSteps steps(laterWrites);
+    for (steps.disk = 0; steps.disk < image.getDiskCount(); ++steps.disk) {
         // As d88extract does: a disk that cannot be selected reads as empty.
-        (void)image.selectDisk(disk);
-        output.enterDisk(disk);
-        planDisk(image, output, *this, PlanReads::Places);
+        (void)image.selectDisk(steps.disk);
+        output.enterDisk(steps.disk);
+        planDisk(image, output, steps, PlanReads::Places);
     }
-    finish();
+    laterWrites.finish();
 }
 
 void LaterWrites::start(const OutputSettings& settings) {
@@ -48,13 +67,7 @@ std::int32_t LaterWrites::firstOf(std::uint32_t hash) const {
         - order);
 }
 
-void LaterWrites::title(const FilePlan& plan) { note(plan, WritePlace{disk, TITLE_ENTRY}); }
-
-void LaterWrites::entry(std::int32_t index, const DirEntry&, const FilePlan& plan) {
-    note(plan, WritePlace{disk, index});
-}
-
-void LaterWrites::note(const FilePlan& plan, WritePlace place) {
+void LaterWrites::note(WritePlace place, const FilePlan& plan) {
     if (!writesFile(plan) || count == MAX_WRITES) {
         return;
     }

@@ -4,6 +4,7 @@
 #ifndef TOOL_DISK_LATER_WRITES_H
 #define TOOL_DISK_LATER_WRITES_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88/d88_image.h"
@@ -17,18 +18,13 @@ struct WritePlace {
     std::int32_t disk = 0;
     std::int32_t entry = 0;
 };
-inline constexpr std::int32_t TITLE_ENTRY = -1;
 
-class LaterWrites final : private DiskPlanSteps {
+class LaterWrites {
 public:
-    // Plans every disk of the open image, its files going to `output`, and
-    // remembers each file the plan writes.
-    void remember(D88Image& image, OutputPlace output);
-
-    // The same for a caller that plans the disks itself: start, then note
-    // each file of the plan in the order of the run, then finish.
+    // Filled as the disks are planned: start, then note each file of the
+    // plan in the order of the run, then finish.
     void start(const OutputSettings& settings);
-    void note(const FilePlan& plan, WritePlace place);
+    void note(WritePlace place, const FilePlan& plan);
     void finish();
 
     // The first remembered write after `place` of the file `name` in the
@@ -40,12 +36,6 @@ public:
     bool any(const char* name, std::int32_t disk) const;
 
 private:
-    // The plan's steps: each file written is noted.
-    void boot(const BootPlan&) override {}
-    void title(const FilePlan& plan) override;
-    void directory(std::int32_t) override {}
-    void entry(std::int32_t index, const DirEntry&, const FilePlan& plan) override;
-
     struct Write {
         char name[DIR_NAME_SIZE + 1];
         WritePlace place;
@@ -61,12 +51,20 @@ private:
     std::int32_t count = 0;
     // The writes by hash, then in the order of the run.
     std::int32_t order[MAX_WRITES];
-    std::int32_t disk = 0;
     // Each disk's files in a folder of their own: only writes of one disk
     // replace each other.
     bool diskFolders = false;
     // Names as --utf8 writes them.
     bool utf8Names = false;
 };
+
+// What the later writes may take: static storage, beside the image.
+inline constexpr std::size_t LATER_WRITES_BUDGET = 256 * 1024;
+static_assert(sizeof(LaterWrites) <= LATER_WRITES_BUDGET);
+
+// Plans every disk of the open image for a caller that plans none itself,
+// its files going to `output`, and remembers in `laterWrites` each file the
+// plan writes.
+void rememberEveryWrite(D88Image& image, OutputPlace output, LaterWrites& laterWrites);
 
 #endif

@@ -16,7 +16,7 @@ bool OutputPlace::currentFolder(char* out, std::size_t size) const {
         }
     } else {
         char name[DISK_FOLDER_NAME_SIZE];
-        diskFolderName(name);
+        diskFolderName(disk, name);
         if (joinFolderPath(settings.folder, name, out, size)) {
             return true;
         }
@@ -25,19 +25,21 @@ bool OutputPlace::currentFolder(char* out, std::size_t size) const {
     return false;
 }
 
-void OutputPlace::diskFolderName(char (&out)[DISK_FOLDER_NAME_SIZE]) const {
+void OutputPlace::diskFolderName(std::int32_t index, char (&out)[DISK_FOLDER_NAME_SIZE]) {
     // Two digits: a file holds at most 64 disks.
-    std::snprintf(out, sizeof out, "disk%02ld", static_cast<long>(disk));
+    std::snprintf(out, sizeof out, "disk%02ld", static_cast<long>(index));
 }
 
-void OutputPlace::shownName(const char* name, char* out, std::size_t size) const {
+ShownName OutputPlace::shownName(std::int32_t onDisk, const char* name) const {
+    ShownName shown{};
     if (settings.diskFolders) {
         char folder[DISK_FOLDER_NAME_SIZE];
-        diskFolderName(folder);
-        std::snprintf(out, size, "%s/%s", folder, name);
+        diskFolderName(onDisk, folder);
+        std::snprintf(shown.text, sizeof shown.text, "%s/%s", folder, name);
     } else {
-        std::snprintf(out, size, "%s", name);
+        std::snprintf(shown.text, sizeof shown.text, "%s", name);
     }
+    return shown;
 }
 
 bool OutputPlace::prepareFolder(bool checkOnly) const {

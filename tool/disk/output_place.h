@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "tool/disk/dir_entry.h"
 #include "tool/host/file_system.h"
 
 // The longest folder path the programs build: the output folder and a
@@ -14,6 +15,12 @@ inline constexpr std::size_t FOLDER_PATH_SIZE = 4096;
 // The longest name messages show for a file: "diskNN/" and an entry's name
 // (or TTLPRG), with room to spare.
 inline constexpr std::size_t SHOWN_NAME_SIZE = 32;
+static_assert(sizeof "disk00/" - 1 + DIR_NAME_SIZE + 1 <= SHOWN_NAME_SIZE);
+
+// A file's name as messages show it (see OutputPlace::shownName).
+struct ShownName {
+    char text[SHOWN_NAME_SIZE];
+};
 
 struct OutputSettings {
     // The output folder as given on the command line; "" for the current one.
@@ -72,10 +79,11 @@ public:
     // checked by refusedNameReason) would replace the image.
     bool isImage(const char* name) const;
 
-    // How messages name the output file `name`: "diskNN/NAME" when each
-    // disk has a folder, NAME alone otherwise; the output folder is left
-    // out, as the user gave it. Cut short when `size` is too small.
-    void shownName(const char* name, char* out, std::size_t size) const;
+    // How messages name the output file `name` of the current disk, or of
+    // disk `onDisk`: "diskNN/NAME" when each disk has a folder, NAME alone
+    // otherwise; the output folder is left out, as the user gave it.
+    ShownName shownName(const char* name) const { return shownName(disk, name); }
+    ShownName shownName(std::int32_t onDisk, const char* name) const;
 
     // Creates the output file `name` for binary writing, making the disk's
     // folder first if it is missing; null with errno set when it cannot
@@ -90,8 +98,8 @@ public:
 private:
     // "diskNN" and its 0, with room to spare.
     static constexpr std::size_t DISK_FOLDER_NAME_SIZE = 16;
-    // The current disk's folder name, "diskNN".
-    void diskFolderName(char (&out)[DISK_FOLDER_NAME_SIZE]) const;
+    // The folder name of disk `index`, "diskNN".
+    static void diskFolderName(std::int32_t index, char (&out)[DISK_FOLDER_NAME_SIZE]);
     // The folder of the current disk's files in `out`; false (errno set)
     // when the path does not fit.
     bool currentFolder(char* out, std::size_t size) const;

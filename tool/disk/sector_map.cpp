@@ -2,6 +2,21 @@
 
 namespace {
 
+// The plan's steps that map a disk: each listed entry's run is followed.
+class MapSteps final : public DiskPlanSteps {
+public:
+    explicit MapSteps(SectorMap& map) : map(map) {}
+    void boot(const BootPlan&) override {}
+    void title(const FilePlan&) override {}
+    void directory(std::int32_t) override {}
+    void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
+        map.note(index, entry, plan);
+    }
+
+private:
+    SectorMap& map;
+};
+
 SectorLocation locateDataSector(D88Image& image, DataSector at) {
     return image.locateSector(at.track, cylinderOf(at.track), headOf(at.track), at.sector, DATA_SIZE_CODE);
 }
@@ -9,7 +24,7 @@ SectorLocation locateDataSector(D88Image& image, DataSector at) {
 }  // namespace
 
 bool SectorMap::onMap(DataSector at) {
-    return at.track >= 0 && at.track < TRACK_COUNT && at.sector >= 0 && at.sector < SECTOR_NUMBER_COUNT;
+    return at.track >= 0 && at.track < TRACK_COUNT && at.sector >= 0 && at.sector < SECTOR_NUMBERS;
 }
 
 bool SectorMap::isFileSector(DataSector at) {
@@ -19,13 +34,6 @@ bool SectorMap::isFileSector(DataSector at) {
 
 std::int32_t SectorMap::fileSectorIndex(DataSector at) {
     return (at.track - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK + (at.sector - DATA_FIRST_SECTOR);
-}
-
-void SectorMap::build(D88Image& image) {
-    start(image);
-    // The directory's entries, whatever their names: the output place plays
-    // no part in which sectors a run visits.
-    planDisk(image, OutputPlace(), *this, PlanReads::Places);
 }
 
 void SectorMap::start(D88Image& image) {
@@ -45,31 +53,30 @@ void SectorMap::start(D88Image& image) {
     }
 }
 
-void SectorMap::entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) { note(entry, index, plan); }
-
-void SectorMap::note(const DirEntry& entry, std::int32_t index, const FilePlan& plan) {
+void SectorMap::note(std::int32_t index, const DirEntry& entry, const FilePlan& plan) {
     // The sectors the plan's run visited, one after another from the start.
     DataSector at = entryStart(entry);
     for (std::int32_t left = visitedSectors(plan, DATA_SECTOR_SIZE); left > 0 && onMap(at); --left) {
-        hold(at, static_cast<std::int16_t>(index));
+        hold(at, index);
         at = nextDataSector(at);
     }
 }
 
-void SectorMap::hold(DataSector at, std::int16_t entry) {
+void SectorMap::hold(DataSector at, std::int32_t entry) {
     std::int16_t* pair = holders[at.track][at.sector];
+    const auto held = static_cast<std::int16_t>(entry);
     if (pair[0] == NO_ENTRY) {
-        pair[0] = entry;
-    } else if (pair[1] == NO_ENTRY && pair[0] != entry) {
-        pair[1] = entry;
+        pair[0] = held;
+    } else if (pair[1] == NO_ENTRY && pair[0] != held) {
+        pair[1] = held;
     }
 }
 
-std::int16_t SectorMap::firstHolder(DataSector at) const {
+std::int32_t SectorMap::firstHolder(DataSector at) const {
     return onMap(at) ? holders[at.track][at.sector][0] : NO_ENTRY;
 }
 
-std::int16_t SectorMap::secondHolder(DataSector at) const {
+std::int32_t SectorMap::secondHolder(DataSector at) const {
     return onMap(at) ? holders[at.track][at.sector][1] : NO_ENTRY;
 }
 
@@ -105,4 +112,12 @@ SectorMap::FreeRun SectorMap::longestFreeRun() const {
 
 SectorMap::FreeRun SectorMap::firstFreeRun(std::int32_t count) const {
     return scanFreeRuns([count](const FreeRun& run) { return run.length >= count; });
+}
+
+void mapSelectedDisk(D88Image& image, SectorMap& map) {
+    map.start(image);
+    MapSteps steps(map);
+    // The directory's entries, whatever their names: the output place plays
+    // no part in which sectors a run visits.
+    planDisk(image, OutputPlace(), steps, PlanReads::Places);
 }

@@ -9,33 +9,25 @@
 #ifndef TOOL_DISK_SECTOR_MAP_H
 #define TOOL_DISK_SECTOR_MAP_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88/d88_image.h"
+#include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_layout.h"
 #include "tool/disk/disk_plan.h"
 
-// Sector numbers R a record can hold.
-inline constexpr std::int32_t SECTOR_NUMBER_COUNT = 256;
-
-class SectorMap final : private DiskPlanSteps {
+class SectorMap {
 public:
-    static constexpr std::int16_t NO_ENTRY = -1;
-
-    // Maps the selected disk: follows the run of every entry its directory
-    // lists, and finds which sectors are there in full. Uses the plan's
-    // buffers and changes the reader's sector range.
-    void build(D88Image& image);
-
-    // The same for a caller that plans the disk itself: start with the
-    // disk selected, then note each listed entry's step of its plan.
+    // Filled as the selected disk is planned: start with the disk selected,
+    // then note each listed entry's step of its plan.
     void start(D88Image& image);
-    void note(const DirEntry& entry, std::int32_t index, const FilePlan& plan);
+    void note(std::int32_t index, const DirEntry& entry, const FilePlan& plan);
 
     // The first and the second listed entry (by directory index) whose runs
     // visit `at`; NO_ENTRY when there are not so many.
-    std::int16_t firstHolder(DataSector at) const;
-    std::int16_t secondHolder(DataSector at) const;
+    std::int32_t firstHolder(DataSector at) const;
+    std::int32_t secondHolder(DataSector at) const;
 
     bool isFree(DataSector at) const;
     void take(DataSector at);
@@ -53,12 +45,6 @@ public:
     FreeRun firstFreeRun(std::int32_t count) const;
 
 private:
-    // The plan's steps: each listed entry's run is followed.
-    void boot(const BootPlan&) override {}
-    void title(const FilePlan&) override {}
-    void directory(std::int32_t) override {}
-    void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override;
-
     // Hands `grown` each run of free sectors, in the order runs step, each
     // time it grows by a sector, until `grown` says it is enough: that run,
     // or none.
@@ -85,13 +71,23 @@ private:
     static bool onMap(DataSector at);
     static bool isFileSector(DataSector at);
     static std::int32_t fileSectorIndex(DataSector at);
-    void hold(DataSector at, std::int16_t entry);
+    void hold(DataSector at, std::int32_t entry);
 
     static constexpr std::int32_t FILE_SECTORS = (TRACK_COUNT - FIRST_FILE_TRACK) * DATA_SECTORS_PER_TRACK;
 
-    std::int16_t holders[TRACK_COUNT][SECTOR_NUMBER_COUNT][2];
+    // Entry indexes and NO_ENTRY, in 16 bits to keep the map small.
+    std::int16_t holders[TRACK_COUNT][SECTOR_NUMBERS][2];
     bool inFull[FILE_SECTORS];
     bool taken[FILE_SECTORS];
 };
+
+// What a sector map may take: static storage, beside the image.
+inline constexpr std::size_t SECTOR_MAP_BUDGET = 192 * 1024;
+static_assert(sizeof(SectorMap) <= SECTOR_MAP_BUDGET);
+
+// Maps the selected disk for a caller that does not plan it: follows the
+// run of every entry its directory lists. Uses the plan's buffers and
+// changes the reader's sector range.
+void mapSelectedDisk(D88Image& image, SectorMap& map);
 
 #endif

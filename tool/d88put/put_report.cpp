@@ -1,0 +1,78 @@
+#include "tool/d88put/put_report.h"
+
+#include <cstdio>
+
+#include "tool/cli/messages.h"
+
+namespace {
+
+// "REASON" of a refusal, in `text`.
+void describeRefusal(const Change& change, char* text, std::size_t size) {
+    const long disk = change.refusalDisk;
+    const long entry = change.refusalEntry;
+    switch (change.refusal) {
+    case Refusal::NoRoomAfter:
+        std::snprintf(text, size, "longer than its run and the sectors after it are not free");
+        return;
+    case Refusal::NoFreeRun:
+        std::snprintf(text, size, "no free run holds %lld sectors", static_cast<long long>(change.refusalSectors));
+        return;
+    case Refusal::Damaged: std::snprintf(text, size, "its place is damaged"); return;
+    case Refusal::CrossLinked:
+        if (entry == TITLE_ENTRY) {
+            std::snprintf(text, size, "cross-linked with disk %ld TTLPRG", disk);
+        } else {
+            std::snprintf(text, size, "cross-linked with disk %ld entry %ld", disk, entry);
+        }
+        return;
+    case Refusal::TooLong: std::snprintf(text, size, "longer than %ld bytes", static_cast<long>(TITLE_SIZE)); return;
+    case Refusal::CopiesDiffer: std::snprintf(text, size, "its copy in disk%02ld differs", disk); return;
+    case Refusal::Unchecked:
+        std::snprintf(text, size, "the image's tracks run through each other too much to check its place");
+        return;
+    case Refusal::TooManyWrites:
+        std::snprintf(text, size, "more sectors change than d88put can check in one run");
+        return;
+    }
+}
+
+}  // namespace
+
+void reportRefusals(Run& run, const PutPlan& plan) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        if (change.result != PutResult::Refused) {
+            continue;
+        }
+        char reason[80];
+        describeRefusal(change, reason, sizeof reason);
+        reportFileProblem(run.console, run.output.shownName(change.place.disk, change.name).text,
+                          "not put back: %s", reason);
+    }
+}
+
+bool announce(Run& run, const PutPlan& plan) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        const ShownName shown = run.output.shownName(change.place.disk, change.name);
+        char safe[SHOWN_NAME_SIZE];
+        terminalSafeName(run.console, stdout, shown.text, safe, sizeof safe);
+        putText(run.console, stdout, safe);
+        switch (change.result) {
+        case PutResult::Grown:
+            std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
+            break;
+        case PutResult::Moved:
+            std::printf(": moved to track %ld sector %ld\n", static_cast<long>(change.start.track),
+                        static_cast<long>(change.start.sector));
+            break;
+        case PutResult::InPlace:
+        case PutResult::Pending:
+        case PutResult::Refused:
+            std::printf(": written in its place\n");
+            break;
+        }
+        watchStandardOutput(run.console);
+    }
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
