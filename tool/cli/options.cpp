@@ -108,6 +108,7 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
         }
     }
     bool optionsEnded = false;
+    unsigned given = 0;
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (line.image != nullptr) {
@@ -146,6 +147,7 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
             || (option->valueName == nullptr && value != nullptr)) {
             return usage(line, UsageProblem::UnknownOption, argument);
         }
+        given |= optionBit(option->option);
         if (option->valueName == nullptr) {
             setFlag(line, option->option);
             continue;
@@ -174,6 +176,9 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
     }
     if (line.image == nullptr) {
         return usage(line, UsageProblem::NoImage, nullptr);
+    }
+    if ((options.required & ~given) != 0) {
+        return usage(line, UsageProblem::MissingOption, nullptr);
     }
     return ParseResult::Run;
 }

@@ -9,10 +9,13 @@
 #define TOOL_CLI_RUN_H
 
 #include "tool/cli/messages.h"
+#include "tool/cli/options.h"
 #include "tool/cli/selection.h"
 #include "tool/disk/output_place.h"
 
 struct Run {
+    // What the command line asked for.
+    CommandLine line;
     // How the program speaks: its name, the form of names, and standard
     // output's first failure.
     Console console;

@@ -3,10 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "d88/d88_image.h"
 #include "tool/cli/messages.h"
-#include "tool/cli/options.h"
-#include "tool/cli/run.h"
+#include "tool/cli/program.h"
 #include "tool/d88put/changed_files.h"
 #include "tool/d88put/new_image.h"
 #include "tool/d88put/placement.h"
@@ -14,16 +12,10 @@
 #include "tool/d88put/write_check.h"
 #include "tool/disk/later_writes.h"
 #include "tool/host/arguments.h"
-#include "tool/host/broken_pipe.h"
 #include "tool/host/file_system.h"
 
 namespace {
 
-constexpr int EXIT_OK = 0;
-constexpr int EXIT_FAILURE_STATUS = 1;
-constexpr int EXIT_USAGE = 2;
-
-constexpr char PROGRAM[] = "d88put";
 constexpr char USAGE[] = "Usage: d88put [OPTION]... -o NEW IMAGE [NAME]...\n";
 constexpr char ABOUT[] =
     "Puts changed files back: writes NEW, a copy of the D88 image IMAGE with\n"
@@ -36,15 +28,8 @@ constexpr char ABOUT[] =
     "never written.\n";
 
 // About 4 MB each: static storage, not the stack.
-D88Image image;
 LaterWrites laterWrites;
 PutPlan plan;
-
-int usageError() {
-    std::fputs(USAGE, stderr);
-    std::fputs("Try 'd88put --help' for more information.\n", stderr);
-    return EXIT_USAGE;
-}
 
 // "REASON" of a refusal, in `text`.
 void describeRefusal(const Change& change, char* text, std::size_t size) {
@@ -120,78 +105,37 @@ bool announce(Run& run) {
     return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
-}  // namespace
-
-int putMain(int argc, char** argv) {
-    ignoreBrokenPipe();
-    Run run;
-    run.console.program = PROGRAM;
-    noteTerminals(run.console);
-    CommandLine line;
-    switch (parseCommandLine(argc, argv, PUT_OPTIONS, line)) {
-    case ParseResult::Help:
-        printHelp(USAGE, ABOUT, PUT_OPTIONS);
-        return finishStandardOutput(run.console) ? EXIT_OK : EXIT_FAILURE_STATUS;
-    case ParseResult::Version:
-        printVersion(PROGRAM);
-        return finishStandardOutput(run.console) ? EXIT_OK : EXIT_FAILURE_STATUS;
-    case ParseResult::Usage:
-        return usageError();
-    case ParseResult::Run:
-        break;
-    }
-    if (line.output == nullptr) {
-        return usageError();
-    }
-    if (!chooseNamesUtf8(run.console, line.utf8)) {
-        return EXIT_FAILURE_STATUS;
-    }
-    errno = 0;
-    std::FILE* stream = openImageFile(line.image);
-    const FileIdentity identity = identifyStream(stream);
-    if (!image.openStream(stream)) {
-        std::fprintf(stderr, "%s: %s: cannot open the image: %s\n", PROGRAM, argumentAsShown(line.image),
-                     errno != 0 ? systemReason(errno) : "not a readable file");
-        return EXIT_FAILURE_STATUS;
-    }
-    // Renaming the new image into place would replace the image itself, or
-    // a folder, a device or a pipe of that name; nor can it be made where
-    // its folder is missing or closed. Better said now than after the work.
+// Renaming the new image into place would replace the image itself, or a
+// folder, a device or a pipe of that name; nor can it be made where its
+// folder is missing or closed. Better said now than after the work.
+bool checkNewImage(Run& run) {
+    const char* output = run.line.output;
     const char* refusal = nullptr;
-    if (isSameFileAt(line.output, identity)) {
+    if (isSameFileAt(output, run.output.getImage())) {
         refusal = "the file is the image being read";
-    } else if (const PathKind kind = pathKind(line.output); kind == PathKind::Folder || kind == PathKind::Other) {
+    } else if (const PathKind kind = pathKind(output); kind == PathKind::Folder || kind == PathKind::Other) {
         refusal = "it is no regular file";
     }
     errno = 0;
-    if (refusal == nullptr && !canCreateFileAt(line.output)) {
-        std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", PROGRAM, argumentAsShown(line.output),
-                     systemReason(errno));
-        image.close();
-        return EXIT_FAILURE_STATUS;
+    if (refusal == nullptr && !canCreateFileAt(output)) {
+        std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", run.console.program,
+                     argumentAsShown(output), systemReason(errno));
+        return false;
     }
     if (refusal != nullptr) {
-        std::fprintf(stderr, "%s: %s: not written: %s\n", PROGRAM, argumentAsShown(line.output), refusal);
-        image.close();
-        return EXIT_FAILURE_STATUS;
+        std::fprintf(stderr, "%s: %s: not written: %s\n", run.console.program, argumentAsShown(output), refusal);
+        return false;
     }
-    OutputSettings settings;
-    settings.folder = line.directory != nullptr ? line.directory : "";
-    settings.diskFolders = line.diskFolders;
-    settings.utf8Names = line.utf8;
-    run.output = OutputPlace(settings, identity);
-    run.selection = Selection(line);
-    if (run.selection.reportMissingDisks(run.console, image.getDiskCount())) {
-        image.close();
-        return EXIT_FAILURE_STATUS;
-    }
+    return true;
+}
+
+bool putBack(D88Image& image, Run& run) {
+    const CommandLine& line = run.line;
     // A folder that is not there holds no files: most likely a mistyped name.
     if (line.directory != nullptr && !isFolderPath(line.directory)) {
-        std::fprintf(stderr, "%s: %s: no such folder\n", PROGRAM, argumentAsShown(line.directory));
-        image.close();
-        return EXIT_FAILURE_STATUS;
+        std::fprintf(stderr, "%s: %s: no such folder\n", run.console.program, argumentAsShown(line.directory));
+        return false;
     }
-
     plan.clear();
     findChangedFiles(image, run, laterWrites, plan);
     placeChanges(image, plan, line.relocate);
@@ -213,7 +157,14 @@ int putMain(int argc, char** argv) {
     } else if (done) {
         done = writeNewImage(image, run, plan, line.output, announce);
     }
-    image.close();
-    const bool outputKept = finishStandardOutput(run.console);
-    return done && outputKept ? EXIT_OK : EXIT_FAILURE_STATUS;
+    return done;
 }
+
+// -o is required: the parser refuses a call without it.
+constexpr Program D88PUT = {"d88put", USAGE, ABOUT, PUT_OPTIONS, STATUS_FAILED,
+                            STATUS_WRONG_CALL, WrongCallForm::UsageLine, false,
+                            OpenFailureForm::NamedReason, checkNewImage, putBack};
+
+}  // namespace
+
+int putMain(int argc, char** argv) { return runProgram(D88PUT, argc, argv); }

@@ -47,6 +47,7 @@ public:
     }
 
     const OutputSettings& getSettings() const { return settings; }
+    const FileIdentity& getImage() const { return image; }
 
     // The disk whose files come next, for the per-disk folders.
     void enterDisk(std::int32_t index);
