@@ -19,7 +19,7 @@ constexpr char ANY_ONE = '?';
 // a command line holds at most 32767 units of at most two bytes each) are
 // kept in the pool.
 const char* patterns[MAX_NAMES];
-constexpr std::size_t PATTERN_POOL_SIZE = 2 * 32768 + MAX_NAMES;
+constexpr std::size_t PATTERN_POOL_SIZE = 2 * MAX_COMMAND_LINE + MAX_NAMES;
 char patternPool[PATTERN_POOL_SIZE];
 
 

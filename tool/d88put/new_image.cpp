@@ -20,7 +20,7 @@ std::uint8_t block[COPY_BLOCK];
 std::uint8_t sourceBlock[COPY_BLOCK];
 
 // The longest path of the temporary file: the new image's and a suffix.
-constexpr std::size_t TEMP_PATH_SIZE = 4096 + 64;
+constexpr std::size_t TEMP_PATH_SIZE = PATH_SIZE + 64;
 char tempPath[TEMP_PATH_SIZE];
 
 // Reads the pieces of one changed file at a time: the writes come sorted by

@@ -8,9 +8,6 @@
 
 #include "tool/host/file_system.h"
 
-// The longest folder path the programs build: the output folder and a
-// disk's.
-inline constexpr std::size_t FOLDER_PATH_SIZE = 4096;
 // The longest name messages show for a file: "diskNN/" and an entry's name
 // (or TTLPRG), with room to spare.
 inline constexpr std::size_t SHOWN_NAME_SIZE = 32;
