@@ -1,4 +1,4 @@
-// The command-line contract of both tools, parsed without running them.
+// The command-line contract of the tools, parsed without running them.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -155,6 +155,45 @@ TEST(Options, InfoTakesOnlyUtf8AndRefusesALoneDash) {
     expectUsage({"--utf8"}, UsageProblem::NoImage, nullptr, INFO_OPTIONS);
     expectUsage({"-k", "IMG"}, UsageProblem::UnknownOption, "-k", INFO_OPTIONS);
     expectUsage({"-C", "d", "IMG"}, UsageProblem::UnknownOption, "-C", INFO_OPTIONS);
+}
+
+TEST(Options, PutTakesItsOwnOptionsThenTheImageAndItsNames) {
+    Parsed parsed = parse({"-o", "new.d88", "--relocate", "-n", "-C", "w", "--disk-folders", "--utf8", "--disk=1",
+                           "IMG", "A*", "-"},
+                          PUT_OPTIONS);
+    ASSERT_EQ(parsed.result, ParseResult::Run);
+    EXPECT_STREQ(parsed.line.output, "new.d88");
+    EXPECT_STREQ(parsed.line.directory, "w");
+    EXPECT_STREQ(parsed.line.image, "IMG");
+    EXPECT_TRUE(parsed.line.relocate && parsed.line.dryRun && parsed.line.diskFolders && parsed.line.utf8);
+    EXPECT_EQ(parsed.line.disks.mask, 2u);
+    ASSERT_EQ(parsed.line.nameCount, 2);
+    EXPECT_STREQ(parsed.line.names[1], "-");
+    for (std::initializer_list<const char*> args : {std::initializer_list<const char*>{"--output=new.d88", "IMG"},
+                                                    {"--output", "new.d88", "--dry-run", "IMG"}}) {
+        EXPECT_STREQ(parse(args, PUT_OPTIONS).line.output, "new.d88");
+    }
+    // As the synopsis writes it: -o NEW [--] IMAGE [NAME]...
+    parsed = parse({"-o", "new.d88", "--", "-IMG", "-A"}, PUT_OPTIONS);
+    ASSERT_EQ(parsed.result, ParseResult::Run);
+    EXPECT_STREQ(parsed.line.image, "-IMG");
+    ASSERT_EQ(parsed.line.nameCount, 1);
+    EXPECT_STREQ(parsed.line.names[0], "-A");
+    EXPECT_EQ(parse({"-o", "new.d88", "IMG", "--", "-A"}, PUT_OPTIONS).line.nameCount, 1);
+}
+
+TEST(Options, PutWithoutOutputOrWithAnotherToolsOptionIsAWrongCall) {
+    expectUsage({"IMG"}, UsageProblem::MissingOption, nullptr, PUT_OPTIONS);
+    // After "--", -o is a word like any other: the image, not the option.
+    expectUsage({"--", "-o", "new.d88", "IMG"}, UsageProblem::MissingOption, nullptr, PUT_OPTIONS);
+    expectUsage({"-n", "-o"}, UsageProblem::MissingValue, "-o", PUT_OPTIONS);
+    expectUsage({"-o", "a", "--output=b", "IMG"}, UsageProblem::RepeatedOption, "--output=b", PUT_OPTIONS);
+    expectUsage({"-o", "a"}, UsageProblem::NoImage, nullptr, PUT_OPTIONS);
+    expectUsage({"-o", "a", "IMG", "-n"}, UsageProblem::ExtraArgument, "-n", PUT_OPTIONS);
+    for (const char* option : {"-k", "-t", "--relocate=1", "--dry"}) {
+        expectUsage({option, "-o", "a", "IMG"}, UsageProblem::UnknownOption, option, PUT_OPTIONS);
+    }
+    expectUsage({"-o", "a", "IMG"}, UsageProblem::UnknownOption, "-o");
 }
 
 }  // namespace

@@ -419,4 +419,15 @@ TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     }
 }
 
+TEST(PutCommandLine, DoubleDashFollowsOutputAsTheSynopsisShows) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    EXPECT_EQ(put(scratch, {"-n", "-o", "new.d88", "--", image}).status, 0);
+    const ToolResult before = put(scratch, {"-n", "--", "-o", "new.d88", image});
+    EXPECT_EQ(before.status, 2);
+    EXPECT_EQ(before.err, console("Usage: d88put [OPTION]... -o NEW IMAGE [NAME]...\n"
+                                  "Try 'd88put --help' for more information.\n"));
+}
+
 }  // namespace

@@ -76,6 +76,11 @@ void printUsage(const char* program) {
 
 void printHelpHint(const char* program) { std::fprintf(stderr, "Try '%s --help' for the options.\n", program); }
 
+void printUsageAndHelpHint(const char* usage, const char* program) {
+    std::fputs(usage, stderr);
+    std::fprintf(stderr, "Try '%s --help' for more information.\n", program);
+}
+
 void noteTerminals(Console& console) {
     console.outputIsTerminal = isTerminal(stdout);
     console.errorsAreTerminal = isTerminal(stderr);
@@ -173,6 +178,13 @@ void reportFolderProblem(Console& console, const char* path, int error) {
     watchStandardOutput(console);
     std::fprintf(stderr, "%s: %s: cannot create the folder: %s\n", console.program, argumentAsShown(path),
                  systemReason(error));
+}
+
+void reportImageOpenFailure(const Console& console, const char* path, ImageOpenProblem problem, int error) {
+    const char* reason = problem == ImageOpenProblem::NotRegular ? "it is no regular file"
+                         : error != 0                           ? systemReason(error)
+                                                                : "not a readable file";
+    std::fprintf(stderr, "%s: %s: cannot open the image: %s\n", console.program, argumentAsShown(path), reason);
 }
 
 void reportImageReadError(Console& console, const char* path, int error) {

@@ -36,6 +36,9 @@ const char* systemReason(int error);
 void printUsage(const char* program);
 // The line after the usage of a call that used an option wrongly.
 void printHelpHint(const char* program);
+// A wrong call of a program that has a usage line of its own: `usage`, then
+// "Try 'PROGRAM --help' for more information.".
+void printUsageAndHelpHint(const char* usage, const char* program);
 void printOpenFailure(const Console& console);
 void printBootDiskFound(Console& console);
 
@@ -75,6 +78,16 @@ void reportFileProblem(Console& console, const char* name, const char* format, .
 // an output folder `path` (as the command line carries paths) that could
 // not be made; `error` is the errno.
 void reportFolderProblem(Console& console, const char* path, int error);
+
+// Why an image could not be opened.
+enum class ImageOpenProblem {
+    System,      // the errno says why, 0 when it holds nothing to read as an image
+    NotRegular,  // a folder, a device or a pipe, which the program does not read
+};
+
+// "PROGRAM: PATH: cannot open the image: REASON" on standard error; `error`
+// is the errno of a System problem; `path` as the command line carries it.
+void reportImageOpenFailure(const Console& console, const char* path, ImageOpenProblem problem, int error);
 
 // "PROGRAM: PATH: cannot read the image: REASON" on standard error, for a
 // read that failed after the image was opened (`error` is its errno); `path`

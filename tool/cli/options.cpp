@@ -111,6 +111,7 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
         }
     }
     bool optionsEnded = false;
+    unsigned given = 0;
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (line.image != nullptr) {
@@ -149,6 +150,7 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
             || (option->valueName == nullptr && value != nullptr)) {
             return usage(line, UsageProblem::UnknownOption, argument);
         }
+        given |= optionBit(option->option);
         if (option->valueName == nullptr) {
             setFlag(line, option->option);
             continue;
@@ -177,6 +179,9 @@ ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet&
     }
     if (line.image == nullptr) {
         return usage(line, UsageProblem::NoImage, nullptr);
+    }
+    if ((options.required & ~given) != 0) {
+        return usage(line, UsageProblem::MissingOption, nullptr);
     }
     return ParseResult::Run;
 }

@@ -49,6 +49,8 @@ struct OptionSet {
     // of help (a d88put reads the files of -C, not writes them).
     const OptionInfo* ownHelp = nullptr;
     std::size_t ownHelpCount = 0;
+    // Bit 1 << Option for each option a call must give.
+    unsigned required = 0;
 
     constexpr bool accepts(Option option) const {
         return ((accepted >> static_cast<unsigned>(option)) & 1u) != 0;
@@ -71,7 +73,8 @@ inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionB
                                               | optionBit(Option::Utf8) | optionBit(Option::Disk)
                                               | optionBit(Option::Output) | optionBit(Option::Relocate)
                                               | optionBit(Option::DryRun),
-                                          false, true, PUT_OWN_HELP, std::size(PUT_OWN_HELP)};
+                                          false, true, PUT_OWN_HELP, std::size(PUT_OWN_HELP),
+                                          optionBit(Option::Output)};
 
 // More NAMEs than an image can hold entries (64 disks of 128) are never
 // needed; the run notes which of them matched in a fixed table.
@@ -99,6 +102,7 @@ enum class UsageProblem {
     BadValue,        // a disk number that is not one
     RepeatedOption,  // a value option given twice
     NotAlone,        // --help or --version among other arguments
+    MissingOption,   // an option the tool requires was not given
 };
 
 struct CommandLine {
@@ -121,7 +125,9 @@ struct CommandLine {
 };
 
 // Parses argv[1] to argv[argc - 1] into `line` (reset first). --help and
-// --version are recognised only as the one argument.
+// --version are recognised only as the one argument. An option after "--"
+// is an argument like any other: it can neither stand as an option nor
+// count as a required one.
 ParseResult parseCommandLine(int argc, const char* const* argv, const OptionSet& options, CommandLine& line);
 
 #endif

@@ -11,13 +11,30 @@
 #include <cstddef>
 
 #include "tool/cli/messages.h"
+#include "tool/cli/options.h"
 #include "tool/cli/selection.h"
 #include "tool/disk/output_place.h"
+#include "tool/host/file_system.h"
+
+// The image file as the run opened it, before any byte of it was read: a
+// program that copies it checks afterwards that no other program changed it
+// meanwhile.
+struct OpenedImage {
+    // As the command line carries it.
+    const char* path = "";
+    // The stream the open image reads, while it is open.
+    std::FILE* stream = nullptr;
+    FileVersion version;
+};
 
 struct Run {
+    // What the command line asked for.
+    CommandLine line;
     // How the program speaks: its name, the form of names, and standard
     // output's first failure.
     Console console;
+    // The image file, as opened.
+    OpenedImage image;
     // Where the files go (for d88info, where d88extract's would), and the
     // image that must not be replaced.
     OutputPlace output;

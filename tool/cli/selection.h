@@ -10,6 +10,7 @@
 
 #include "tool/cli/messages.h"
 #include "tool/cli/options.h"
+#include "tool/host/arguments.h"
 
 // Whether `name` matches `pattern` as a whole: '*' stands for any run of
 // characters, '?' for one character, every other character for itself,
@@ -51,7 +52,7 @@ private:
     // where a command line holds at most 32767 units of at most two bytes
     // each) are kept in the pool. Kept as places in the pool, not pointers,
     // so that a copy of the selection is whole.
-    static constexpr std::size_t PATTERN_POOL_SIZE = 2 * 32768 + MAX_NAMES;
+    static constexpr std::size_t PATTERN_POOL_SIZE = 2 * MAX_COMMAND_LINE + MAX_NAMES;
     static constexpr std::int32_t PATTERN_IS_NAME = -1;
     static constexpr std::int32_t NO_PATTERN = -2;
     std::int32_t patternStart[MAX_NAMES];

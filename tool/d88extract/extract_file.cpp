@@ -29,7 +29,7 @@ bool diskFolderReady(Run& run) {
     case DiskFolder::FailedNow: {
         const int error = errno;
         // Room for a disk folder's path that was too long to make.
-        char folder[FOLDER_PATH_SIZE + 16];
+        char folder[PATH_SIZE + 16];
         if (!run.output.diskFolderPath(folder, sizeof folder)) {
             folder[0] = '\0';
         }

@@ -2,23 +2,15 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-#include "d88/d88_image.h"
 #include "tool/cli/messages.h"
-#include "tool/cli/run.h"
+#include "tool/cli/program.h"
 #include "tool/d88info/disk_report.h"
 #include "tool/d88info/json_report.h"
 #include "tool/disk/later_writes.h"
 #include "tool/host/arguments.h"
-#include "tool/host/broken_pipe.h"
-#include "tool/host/file_system.h"
 
 namespace {
-
-constexpr int EXIT_OK = 0;
-constexpr int EXIT_FAILURE_STATUS = 1;
-constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] = "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n";
 constexpr char ABOUT[] =
@@ -31,68 +23,18 @@ constexpr char ABOUT[] =
     "that replaces it. --disk=N shows disk N alone (the first line still\n"
     "counts every disk). --json prints the same as one JSON document.\n";
 
-D88Image image;
 // Which write replaces which, learnt before the page (static storage).
 LaterWrites laterWrites;
 
-int finish(Console& console) { return finishStandardOutput(console) ? EXIT_OK : EXIT_FAILURE_STATUS; }
-
-}  // namespace
-
-int infoMain(int argc, char** argv) {
-    ignoreBrokenPipe();
-    Run run;
-    run.console.program = "d88info";
-    noteTerminals(run.console);
-    // The page is read, not kept: a reader that stops early (`| head`)
-    // wants no word about it.
-    run.console.quietClosedPipe = true;
-    CommandLine line;
-    switch (parseCommandLine(argc, argv, INFO_OPTIONS, line)) {
-    case ParseResult::Help:
-        printHelp(USAGE, ABOUT, INFO_OPTIONS);
-        return finish(run.console);
-    case ParseResult::Version:
-        printVersion("d88info");
-        return finish(run.console);
-    case ParseResult::Usage:
-        std::fputs(USAGE, stderr);
-        std::fputs("Try 'd88info --help' for more information.\n", stderr);
-        return EXIT_USAGE;
-    case ParseResult::Run:
-        break;
-    }
-    if (!chooseNamesUtf8(run.console, line.utf8)) {
-        return EXIT_FAILURE_STATUS;
-    }
-    const char* argument = line.image;
-    errno = 0;
-    std::FILE* stream = openImageFile(argument);
-    // The page tells what d88extract, with the same --utf8, would do here,
-    // refusing the image's own name included.
-    OutputSettings settings;
-    settings.utf8Names = line.utf8;
-    run.output = OutputPlace(settings, identifyStream(stream));
-    if (!image.openStream(stream)) {
-        std::fprintf(stderr, "d88info: %s: cannot open the image: %s\n", argumentAsShown(argument),
-                     errno != 0 ? std::strerror(errno) : "not a readable file");
-        return EXIT_FAILURE_STATUS;
-    }
-    run.selection = Selection(line);
+bool showPage(D88Image& image, Run& run) {
+    const char* argument = run.line.image;
     const std::int32_t diskCount = image.getDiskCount();
-    if (run.selection.reportMissingDisks(run.console, diskCount)) {
-        image.close();
-        return EXIT_FAILURE_STATUS;
-    }
     // A file's mark names the write that replaces it, which may lie on a
     // later disk, shown or not: learn them all first.
     rememberEveryWrite(image, run.output, laterWrites);
-    if (line.json) {
+    if (run.line.json) {
         printJsonDocument(image, argument, run, laterWrites);
-        const bool failed = image.hasReadError();
-        image.close();
-        const int status = finish(run.console);
-        return failed ? EXIT_FAILURE_STATUS : status;
+        return !image.hasReadError();
     }
     std::printf("%s: %ld disk%s", argumentAsShown(argument), static_cast<long>(diskCount),
                 diskCount == 1 ? "" : "s");
@@ -119,7 +61,16 @@ int infoMain(int argc, char** argv) {
         std::printf("\nReading the image failed: %s\n",
                     systemReason(error));
     }
-    image.close();
-    const int status = finish(run.console);
-    return readFailed ? EXIT_FAILURE_STATUS : status;
+    return !readFailed;
 }
+
+// The page tells what d88extract, with the same --utf8, would do here,
+// refusing the image's own name included. The page is read, not kept: a
+// reader that stops early (`| head`) wants no word about it.
+constexpr Program D88INFO = {"d88info", USAGE, ABOUT, INFO_OPTIONS, STATUS_FAILED,
+                             STATUS_WRONG_CALL, WrongCallForm::UsageLine, true,
+                             OpenFailureForm::NamedReason, false, nullptr, showPage};
+
+}  // namespace
+
+int infoMain(int argc, char** argv) { return runProgram(D88INFO, argc, argv); }

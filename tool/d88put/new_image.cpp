@@ -20,7 +20,7 @@ std::uint8_t block[COPY_BLOCK];
 std::uint8_t sourceBlock[COPY_BLOCK];
 
 // The longest path of the temporary file: the new image's and a suffix.
-constexpr std::size_t TEMP_PATH_SIZE = 4096 + 64;
+constexpr std::size_t TEMP_PATH_SIZE = PATH_SIZE + 64;
 char tempPath[TEMP_PATH_SIZE];
 
 // Reads the pieces of one changed file at a time: the writes come sorted by
@@ -209,7 +209,7 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 
 }  // namespace
 
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const PlannedImage& planned, const char* path,
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan)) {
     RemovedOnInterrupt removed;
     errno = 0;
@@ -226,11 +226,11 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const Planned
     // Bytes copied from an image another program changed since the plan
     // was made are not what the plan decided on (nor is a shorter image
     // NEW's fault).
-    if (!sameVersion(planned.version, versionOfStream(planned.stream))) {
+    if (!sameVersion(run.image.version, versionOfStream(run.image.stream))) {
         std::fclose(out);
         (void)removeFile(tempPath);
         std::fprintf(stderr, "%s: %s: cannot read the image: it changed while d88put ran\n", run.console.program,
-                     argumentAsShown(planned.path));
+                     argumentAsShown(run.image.path));
         return false;
     }
     if (written) {

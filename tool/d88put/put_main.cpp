@@ -3,10 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "d88/d88_image.h"
 #include "tool/cli/messages.h"
-#include "tool/cli/options.h"
-#include "tool/cli/run.h"
+#include "tool/cli/program.h"
 #include "tool/d88put/changed_files.h"
 #include "tool/d88put/new_image.h"
 #include "tool/d88put/placement.h"
@@ -15,16 +13,10 @@
 #include "tool/d88put/write_check.h"
 #include "tool/disk/later_writes.h"
 #include "tool/host/arguments.h"
-#include "tool/host/broken_pipe.h"
 #include "tool/host/file_system.h"
 
 namespace {
 
-constexpr int EXIT_OK = 0;
-constexpr int EXIT_FAILURE_STATUS = 1;
-constexpr int EXIT_USAGE = 2;
-
-constexpr char PROGRAM[] = "d88put";
 constexpr char USAGE[] = "Usage: d88put [OPTION]... -o NEW IMAGE [NAME]...\n";
 constexpr char ABOUT[] =
     "Puts changed files back: writes NEW, a copy of the D88 image IMAGE with\n"
@@ -36,103 +28,51 @@ constexpr char ABOUT[] =
     "files are named on standard error, and then no NEW is written. IMAGE is\n"
     "never written.\n";
 
-// About 4 MB each: static storage, not the stack.
-D88Image image;
+// Static storage, not the stack (see LATER_WRITES_BUDGET, PUT_PLAN_BUDGET).
 LaterWrites laterWrites;
 OpenedFiles openedFiles;
 PutPlan plan;
 
-int usageError() {
-    std::fputs(USAGE, stderr);
-    std::fputs("Try 'd88put --help' for more information.\n", stderr);
-    return EXIT_USAGE;
-}
-
-}  // namespace
-
-int putMain(int argc, char** argv) {
-    ignoreBrokenPipe();
-    Run run;
-    run.console.program = PROGRAM;
-    noteTerminals(run.console);
-    CommandLine line;
-    switch (parseCommandLine(argc, argv, PUT_OPTIONS, line)) {
-    case ParseResult::Help:
-        printHelp(USAGE, ABOUT, PUT_OPTIONS);
-        return finishStandardOutput(run.console) ? EXIT_OK : EXIT_FAILURE_STATUS;
-    case ParseResult::Version:
-        printVersion(PROGRAM);
-        return finishStandardOutput(run.console) ? EXIT_OK : EXIT_FAILURE_STATUS;
-    case ParseResult::Usage:
-        return usageError();
-    case ParseResult::Run:
-        break;
-    }
-    if (line.output == nullptr) {
-        return usageError();
-    }
-    if (!chooseNamesUtf8(run.console, line.utf8)) {
-        return EXIT_FAILURE_STATUS;
-    }
-    errno = 0;
-    bool special = false;
-    std::FILE* stream = openRegularImageFile(line.image, special);
-    const FileIdentity identity = identifyStream(stream);
-    // Taken before anything is read, to be checked once the copy is made.
-    const PlannedImage planned{line.image, stream, versionOfStream(stream)};
-    if (!image.openStream(stream)) {
-        std::fprintf(stderr, "%s: %s: cannot open the image: %s\n", PROGRAM, argumentAsShown(line.image),
-                     special ? "it is no regular file" : errno != 0 ? systemReason(errno) : "not a readable file");
-        return EXIT_FAILURE_STATUS;
-    }
-    // Renaming the new image into place would replace the image itself, or
-    // a folder, a device or a pipe of that name; nor can it be made where
-    // its folder is missing or closed. Better said now than after the work.
+// Renaming the new image into place would replace the image itself, or a
+// folder, a device or a pipe of that name; nor can it be made where its
+// folder is missing or closed. Better said now than after the work.
+bool checkNewImage(Run& run) {
+    const char* output = run.line.output;
     const char* refusal = nullptr;
-    if (isSameFileAt(line.output, identity)) {
+    if (isSameFileAt(output, run.output.getImage())) {
         refusal = "the file is the image being read";
-    } else if (const PathKind kind = pathKind(line.output); kind == PathKind::Folder || kind == PathKind::Other) {
+    } else if (const PathKind kind = pathKind(output); kind == PathKind::Folder || kind == PathKind::Other) {
         refusal = "it is no regular file";
     }
     errno = 0;
-    if (refusal == nullptr && !canCreateFileAt(line.output)) {
-        std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", PROGRAM, argumentAsShown(line.output),
-                     systemReason(errno));
-        image.close();
-        return EXIT_FAILURE_STATUS;
+    if (refusal == nullptr && !canCreateFileAt(output)) {
+        std::fprintf(stderr, "%s: %s: cannot create the new image: %s\n", run.console.program,
+                     argumentAsShown(output), systemReason(errno));
+        return false;
     }
     if (refusal != nullptr) {
-        std::fprintf(stderr, "%s: %s: not written: %s\n", PROGRAM, argumentAsShown(line.output), refusal);
-        image.close();
-        return EXIT_FAILURE_STATUS;
+        std::fprintf(stderr, "%s: %s: not written: %s\n", run.console.program, argumentAsShown(output), refusal);
+        return false;
     }
-    OutputSettings settings;
-    settings.folder = line.directory != nullptr ? line.directory : "";
-    settings.diskFolders = line.diskFolders;
-    settings.utf8Names = line.utf8;
-    run.output = OutputPlace(settings, identity);
-    run.selection = Selection(line);
-    if (run.selection.reportMissingDisks(run.console, image.getDiskCount())) {
-        image.close();
-        return EXIT_FAILURE_STATUS;
-    }
+    return true;
+}
+
+bool putBack(D88Image& image, Run& run) {
+    const CommandLine& line = run.line;
     // A folder that is not there holds no files: most likely a mistyped name.
     if (line.directory != nullptr && !isFolderPath(line.directory)) {
-        std::fprintf(stderr, "%s: %s: no such folder\n", PROGRAM, argumentAsShown(line.directory));
-        image.close();
-        return EXIT_FAILURE_STATUS;
+        std::fprintf(stderr, "%s: %s: no such folder\n", run.console.program, argumentAsShown(line.directory));
+        return false;
     }
-
     plan.clear();
     const FileIdentity newIdentity = identifyPath(line.output);
     findChangedFiles(image, run, laterWrites, openedFiles, plan);
     // Renaming the new image into place would replace a file the run reads:
     // most likely the user's own edit.
     if (openedFiles.holds(newIdentity)) {
-        std::fprintf(stderr, "%s: %s: not written: the file is one of the files being read\n", PROGRAM,
+        std::fprintf(stderr, "%s: %s: not written: the file is one of the files being read\n", run.console.program,
                      argumentAsShown(line.output));
-        image.close();
-        return EXIT_FAILURE_STATUS;
+        return false;
     }
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
@@ -151,12 +91,19 @@ int putMain(int argc, char** argv) {
     if (done && line.dryRun) {
         done = announce(run, plan);
     } else if (done) {
-        done = writeNewImage(image, run, plan, planned, line.output, announce);
+        done = writeNewImage(image, run, plan, line.output, announce);
         if (!done && image.hasReadError()) {
             reportImageReadError(run.console, line.image, image.getReadError());
         }
     }
-    image.close();
-    const bool outputKept = finishStandardOutput(run.console);
-    return done && outputKept ? EXIT_OK : EXIT_FAILURE_STATUS;
+    return done;
 }
+
+// -o is required: the parser refuses a call without it.
+constexpr Program D88PUT = {"d88put", USAGE, ABOUT, PUT_OPTIONS, STATUS_FAILED,
+                            STATUS_WRONG_CALL, WrongCallForm::UsageLine, false,
+                            OpenFailureForm::NamedReason, true, checkNewImage, putBack};
+
+}  // namespace
+
+int putMain(int argc, char** argv) { return runProgram(D88PUT, argc, argv); }

@@ -56,7 +56,7 @@ DiskFolder OutputPlace::prepareDiskFolder(bool checkOnly) {
     if (diskFolderState == FolderState::Failed) {
         return DiskFolder::FailedBefore;
     }
-    char folder[FOLDER_PATH_SIZE];
+    char folder[PATH_SIZE];
     const bool ready =
         currentFolder(folder, sizeof folder) && (checkOnly ? canMakeFolders(folder) : makeFolders(folder));
     diskFolderState = ready ? FolderState::Ready : FolderState::Failed;
@@ -64,13 +64,13 @@ DiskFolder OutputPlace::prepareDiskFolder(bool checkOnly) {
 }
 
 bool OutputPlace::isImage(const char* name) const {
-    char folder[FOLDER_PATH_SIZE];
+    char folder[PATH_SIZE];
     return currentFolder(folder, sizeof folder)
            && isSameFile(OutputName{folder, name, settings.utf8Names}, image);
 }
 
 std::FILE* OutputPlace::create(const char* name) {
-    char folder[FOLDER_PATH_SIZE];
+    char folder[PATH_SIZE];
     if (!currentFolder(folder, sizeof folder)) {
         return nullptr;
     }
@@ -87,7 +87,7 @@ std::FILE* OutputPlace::create(const char* name) {
 }
 
 std::FILE* OutputPlace::openExisting(const char* name, ExistingFile& found) const {
-    char folder[FOLDER_PATH_SIZE];
+    char folder[PATH_SIZE];
     if (!currentFolder(folder, sizeof folder)) {
         return nullptr;
     }

@@ -9,9 +9,6 @@
 #include "tool/disk/dir_entry.h"
 #include "tool/host/file_system.h"
 
-// The longest folder path the programs build: the output folder and a
-// disk's.
-inline constexpr std::size_t FOLDER_PATH_SIZE = 4096;
 // The longest name messages show for a file: "diskNN/" and an entry's name
 // (or TTLPRG), with room to spare.
 inline constexpr std::size_t SHOWN_NAME_SIZE = 32;
@@ -54,6 +51,7 @@ public:
     }
 
     const OutputSettings& getSettings() const { return settings; }
+    const FileIdentity& getImage() const { return image; }
 
     // The disk whose files come next, for the per-disk folders.
     void enterDisk(std::int32_t index);

@@ -8,6 +8,11 @@
 
 int toolMain(int argc, char** argv);
 
+// The longest command line Windows passes, in UTF-16 units with its
+// terminator (32767 and one): it bounds every argument and all of them
+// together.
+inline constexpr int MAX_COMMAND_LINE = 32768;
+
 // `argument` as the console shows it, for a message that names it: the same
 // bytes on POSIX; on Windows converted back to the ANSI code page, the bytes
 // a narrow argument would have held, so that messages read as they always

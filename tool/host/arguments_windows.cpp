@@ -4,9 +4,7 @@
 
 namespace {
 
-// The longest command line Windows passes, in UTF-16 units, bounds every
-// argument; a code page character takes at most two bytes per unit.
-constexpr int MAX_COMMAND_LINE = 32768;
+// A code page character takes at most two bytes per UTF-16 unit.
 constexpr int MAX_ANSI_BYTES_PER_UNIT = 2;
 // Entries' names are Shift_JIS whatever the system's own code page.
 constexpr UINT NAME_CODE_PAGE = 932;

@@ -4,10 +4,8 @@
 
 namespace {
 
-// Windows passes at most 32767 UTF-16 units of command line; in UTF-8 a unit
-// takes at most three bytes (a pair of units four), and each argument one
-// more for its terminator.
-constexpr int MAX_COMMAND_LINE = 32768;
+// In UTF-8 a UTF-16 unit of the command line takes at most three bytes (a
+// pair of units four), and each argument one more for its terminator.
 constexpr int MAX_UTF8_BYTES_PER_UNIT = 3;
 constexpr int MAX_ARGUMENTS = MAX_COMMAND_LINE;
 

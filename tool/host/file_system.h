@@ -8,8 +8,13 @@
 #ifndef TOOL_HOST_FILE_SYSTEM_H
 #define TOOL_HOST_FILE_SYSTEM_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+// The longest path the programs build, in bytes: a folder given on the
+// command line, a disk folder and a name.
+inline constexpr std::size_t PATH_SIZE = 4096;
 
 // The naming rules of a file system, for deciding which directory-entry
 // names may become file names (tool/disk/output_name.h).

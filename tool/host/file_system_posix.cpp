@@ -13,9 +13,6 @@
 
 namespace {
 
-// Longest path the tool builds: a folder given on the command line, a disk
-// folder and a name.
-constexpr std::size_t PATH_SIZE = 4096;
 // The longest name converted to UTF-8: a directory entry's (6 bytes) or
 // TTLPRG.
 constexpr std::size_t NAME_SIZE = 16;
