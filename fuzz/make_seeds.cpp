@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
         buildImage({oversized()}),
         buildImage({bootDisk(), cancelling(static_cast<std::int32_t>(boot.size()))}),
         Bytes(boot.begin(), boot.begin() + static_cast<std::ptrdiff_t>(boot.size() / 2)),
+        adventureImage(),
     };
     for (std::size_t i = 0; i < images.size(); ++i) {
         const std::string name = "seed" + std::to_string(i);
