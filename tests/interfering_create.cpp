@@ -1,5 +1,7 @@
 // Preloaded into d88put by the tests of what happens around its run: the
-// moment its temporary file (".d88put-" in the name) is created, it raises
+// moment its temporary file (".d88put-" in the name) is created, or when
+// D88_INTERFERE_ON is set the moment a path holding that text is opened
+// (a file the run compares, while it plans), it raises
 // the signal D88_CREATE_RAISE, or changes the file D88_CHANGE_FILE as
 // another program might: cut to D88_CHANGE_SIZE bytes, or one byte at
 // D88_CHANGE_AT overwritten. The shipped tool has no such seam.
@@ -39,7 +41,10 @@ int openAndInterfere(const char* symbol, const char* path, int flags, mode_t mod
     using Open = int (*)(const char*, int, ...);
     const Open real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, symbol));
     const int descriptor = real(path, flags, mode);
-    if (descriptor >= 0 && (flags & O_CREAT) != 0 && std::strstr(path, ".d88put-") != nullptr) {
+    const char* on = std::getenv("D88_INTERFERE_ON");
+    const bool now = on != nullptr ? std::strstr(path, on) != nullptr
+                                   : (flags & O_CREAT) != 0 && std::strstr(path, ".d88put-") != nullptr;
+    if (descriptor >= 0 && now) {
         interfere();
     }
     return descriptor;

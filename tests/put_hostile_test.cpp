@@ -25,6 +25,11 @@ ToolResult put(const Scratch& scratch, const Args& args, const std::function<voi
     return scratch.run(all, "", beforeExec, putPath());
 }
 
+Args with(Args first, const Args& more) {
+    first.insert(first.end(), more.begin(), more.end());
+    return first;
+}
+
 // No new image and no temporary file of one.
 bool nothingNew(const Scratch& scratch) {
     for (const fs::directory_entry& entry : fs::directory_iterator(scratch.work())) {
@@ -102,15 +107,25 @@ TEST(PutHostile, AnImageChangedDuringTheRunRefusesTheRun) {
         {"D88_CHANGE_AT", std::to_string(edited.original.size() - 1)},
         {"D88_CHANGE_SIZE", std::to_string(edited.original.size() / 2)},
     };
+    // While the copy is made, or while the plan is (as the edited file is
+    // compared), when a dry run must say it too.
+    const std::vector<std::pair<Args, std::string>> moments = {
+        {edited.call(), ""}, {edited.call(), "out/A"}, {with({"-n"}, edited.call()), "out/A"}};
     for (const auto& change : changes) {
-        SCOPED_TRACE(change.first);
-        writeFile(edited.scratch.image(), edited.original);
-        const ToolResult result =
-            put(edited.scratch, edited.call(), interfering({{"D88_CHANGE_FILE", edited.image}, change}));
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "d88put: " + edited.image + ": cannot read the image: it changed while d88put ran\n");
-        EXPECT_TRUE(nothingNew(edited.scratch));
+        for (const auto& [call, on] : moments) {
+            SCOPED_TRACE(change.first + " " + on + " " + call[0]);
+            writeFile(edited.scratch.image(), edited.original);
+            std::vector<std::pair<std::string, std::string>> variables{{"D88_CHANGE_FILE", edited.image}, change};
+            if (!on.empty()) {
+                variables.emplace_back("D88_INTERFERE_ON", on);
+            }
+            const ToolResult result = put(edited.scratch, call, interfering(variables));
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(result.err,
+                      "d88put: " + edited.image + ": cannot read the image: it changed while d88put ran\n");
+            EXPECT_TRUE(nothingNew(edited.scratch));
+        }
     }
 }
 
@@ -199,6 +214,15 @@ TEST(PutHostile, NewMayNotBeAFileTheRunReads) {
                                       + ": not written: the file is one of the files being read\n"));
         EXPECT_EQ(readFile(a), text("edited"));
     }
+    if (toolRunsOnWindows()) {
+        return;
+    }
+    // With standard output in a file, /dev/stdout leads to it: the rename
+    // would replace the link itself and leave the lines in a file no name
+    // leads to.
+    const ToolResult result = put(edited.scratch, {"-C", "out", "-o", "/dev/stdout", edited.image});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88put: /dev/stdout: not written: the file is where standard output or standard error goes\n");
 }
 
 }  // namespace

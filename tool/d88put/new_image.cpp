@@ -209,6 +209,15 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 
 }  // namespace
 
+bool reportImageChanged(const Run& run) {
+    if (sameVersion(run.image.version, versionOfStream(run.image.stream))) {
+        return false;
+    }
+    std::fprintf(stderr, "%s: %s: cannot read the image: it changed while d88put ran\n", run.console.program,
+                 argumentAsShown(run.image.path));
+    return true;
+}
+
 bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan)) {
     RemovedOnInterrupt removed;
@@ -226,11 +235,9 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
     // Bytes copied from an image another program changed since the plan
     // was made are not what the plan decided on (nor is a shorter image
     // NEW's fault).
-    if (!sameVersion(run.image.version, versionOfStream(run.image.stream))) {
+    if (reportImageChanged(run)) {
         std::fclose(out);
         (void)removeFile(tempPath);
-        std::fprintf(stderr, "%s: %s: cannot read the image: it changed while d88put ran\n", run.console.program,
-                     argumentAsShown(run.image.path));
         return false;
     }
     if (written) {

@@ -9,6 +9,11 @@
 #include "tool/d88put/put_plan.h"
 #include "tool/host/file_system.h"
 
+// Whether another program changed the image since the run opened it: then
+// what the run planned on is not what a copy would take, and this is said
+// on standard error, naming the image.
+bool reportImageChanged(const Run& run);
+
 // Writes `path` (as the command line carries it): every byte of the open
 // image, as long as it was planned, with each write of `plan` (sorted) in place, the file bytes read
 // from the run's output place. `announce` runs once the new image is

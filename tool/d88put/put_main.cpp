@@ -43,6 +43,11 @@ bool checkNewImage(Run& run) {
         refusal = "the file is the image being read";
     } else if (const PathKind kind = pathKind(output); kind == PathKind::Folder || kind == PathKind::Other) {
         refusal = "it is no regular file";
+    } else if (isSameFileAt(output, identifyStream(stdout)) || isSameFileAt(output, identifyStream(stderr))) {
+        // Such as /dev/stdout with standard output in a file: the rename
+        // would replace the link itself, and the lines would go to a file
+        // no name leads to any more.
+        refusal = "the file is where standard output or standard error goes";
     }
     errno = 0;
     if (refusal == nullptr && !canCreateFileAt(output)) {
@@ -76,6 +81,11 @@ bool putBack(D88Image& image, Run& run) {
     }
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
+    // An image changed under the plan looks damaged or cut short: the
+    // change is the one thing to say then, and a dry run says it too.
+    if (reportImageChanged(run)) {
+        return false;
+    }
     // Bytes that could not be read look like damage: the read error is the
     // one thing to say then.
     const bool readFailed = image.hasReadError();
