@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr char USAGE[] = "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n";
+constexpr char USAGE[] = "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n";
 constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
@@ -21,7 +21,9 @@ constexpr char ABOUT[] =
     "current folder, does with them (all, some, none, no name, refused,\n"
     "no size), with the reason a file is not written or the later entry\n"
     "that replaces it. --disk=N shows disk N alone (the first line still\n"
-    "counts every disk). --json prints the same as one JSON document.\n";
+    "counts every disk). --map adds to each disk's page a map of its data\n"
+    "sectors: which entry's run visits each, which are free. --json prints\n"
+    "the page as one JSON document (its free runs stand for the map).\n";
 
 // Which write replaces which, learnt before the page (static storage).
 LaterWrites laterWrites;
