@@ -12,7 +12,7 @@ namespace {
 
 const std::string EXAMPLES = EXAMPLES_DIR;
 const std::string TRACKS = "  track   C/H  offset      records  identities C H R N, in file order\n";
-const std::string ENTRIES = "    written       entry, as d88extract lists it\n";
+const std::string ENTRIES = "    #  written       bytes 6-11    entry, as d88extract lists it\n";
 
 // Windows text mode ends every line in CR LF: the pages below are compared
 // as text.
@@ -79,7 +79,7 @@ TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     Scratch scratch;
     const ToolResult help = info(scratch, {"d88info", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n");
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n");
     EXPECT_NE(help.out.find("--version"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
@@ -98,7 +98,7 @@ TEST(InfoCommandLine, AWrongCallPrintsTheUsageAndExitsTwo) {
         const ToolResult result = info(scratch, args);
         EXPECT_EQ(result.status, 2) << args.size();
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n"
+        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n"
                               "Try 'd88info --help' for more information.\n");
     }
 }
@@ -220,7 +220,7 @@ TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
               "Disk 0: \"DATA\"\n"
               "  at 0x00000000, size 0x000053f0 (21488 bytes), media 0x00 (2D), no boot sector\n" + DATA_TRACKS +
               "  directory: 128 of 128 entries read\n" + ENTRIES +
-              "    all           FIRST    START:02 01    END:02 01   SIZE:0400\n"
+              "    0  all           000000000000  FIRST    START:02 01    END:02 01   SIZE:0400\n"
               "  free: 14 sectors, longest run 14 at track 2 sector 2\n"
               "\n"
               "Disk 1: \"STUCK\"\n"
@@ -307,9 +307,9 @@ TEST(InfoPage, AbsentTracksAreLeftOutAndTracksOutsideTheDiskSaySo) {
               "      9   4/1  0x000053f1        -  outside the disk\n"
               "     10   5/0  0x000053f0        0\n"
               "  directory: 128 of 128 entries read\n" + ENTRIES +
-              "    some: 0400    GAP      START:02 05    END:04 01   SIZE:1c00\n"
-              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n"
-              "                  track 3 absent\n"
+              "    0  some: 0400    000000000000  GAP      START:02 05    END:04 01   SIZE:1c00\n"
+              "    1  none          000000000000  HALF     START:03 04    END:04 01   SIZE:0c00\n"
+              "                                   track 3 absent\n"
               "  free: 9 sectors, longest run 5 at track 4 sector 1\n");
 }
 
@@ -332,11 +332,11 @@ TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
     const std::string disk1 = out.substr(out.find("Disk 1:"));
     EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 7),
               "  directory: 64 of 128 entries read\n" + ENTRIES +
-              "    no name                START:02 02    END:02 03   SIZE:0800\n"
-              "    no size       NEG      START:04 01    END:03 03   SIZE:fffff800\n"
-              "    none          GONE     START:09 01    END:09 01   SIZE:0400\n"
-              "                  track 9 absent\n"
-              "    some: 0400    BIG      START:04 05    END:ff ff   SIZE:178800\n");
+              "    0  no name       000000000000           START:02 02    END:02 03   SIZE:0800\n"
+              "    1  no size       000000000000  NEG      START:04 01    END:03 03   SIZE:fffff800\n"
+              "    2  none          000000000000  GONE     START:09 01    END:09 01   SIZE:0400\n"
+              "                                   track 9 absent\n"
+              "    3  some: 0400    000000000000  BIG      START:04 05    END:ff ff   SIZE:178800\n");
     EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64 + 1 + 1);
     EXPECT_EQ(disk1.find("OLD"), std::string::npos);
     EXPECT_NE(disk1.find("NEW63 "), std::string::npos);
@@ -358,21 +358,21 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
     const ToolResult result = info(scratch, {"d88info", scratch.image().string()});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.substr(result.out.find(ENTRIES)), ENTRIES +
-              "    none          ZERO     START:03 02    END:03 02   SIZE:0400\n"
-              "                  a sector count of 0 ends track 3 before 01 01 02 03\n"
-              "    none          MISS     START:02 06    END:02 06   SIZE:0400\n"
-              "                  sector 01 00 06 03 not found on track 2\n"
-              "    none          SHORT    START:04 01    END:04 02   SIZE:0800\n"
-              "                  sector 02 00 01 03 of track 4 holds 100 bytes\n"
-              "    none          OUT      START:05 01    END:05 01   SIZE:0400\n"
-              "                  track 5 outside the disk\n"
-              "    refused       ../x     START:02 01    END:02 01   SIZE:0400\n"
-              "                  the name contains '/'\n"
-              "    refused       IMG      START:02 01    END:02 01   SIZE:0400\n"
-              "                  the file is the image being read\n"
-              "    all           DUP      START:02 01    END:02 01   SIZE:0400\n"
-              "                  replaced by disk 0 entry 7\n"
-              "    all           DUP      START:02 02    END:02 02   SIZE:0400\n"
+              "    0  none          000000000000  ZERO     START:03 02    END:03 02   SIZE:0400\n"
+              "                                   a sector count of 0 ends track 3 before 01 01 02 03\n"
+              "    1  none          000000000000  MISS     START:02 06    END:02 06   SIZE:0400\n"
+              "                                   sector 01 00 06 03 not found on track 2\n"
+              "    2  none          000000000000  SHORT    START:04 01    END:04 02   SIZE:0800\n"
+              "                                   sector 02 00 01 03 of track 4 holds 100 bytes\n"
+              "    3  none          000000000000  OUT      START:05 01    END:05 01   SIZE:0400\n"
+              "                                   track 5 outside the disk\n"
+              "    4  refused       000000000000  ../x     START:02 01    END:02 01   SIZE:0400\n"
+              "                                   the name contains '/'\n"
+              "    5  refused       000000000000  IMG      START:02 01    END:02 01   SIZE:0400\n"
+              "                                   the file is the image being read\n"
+              "    6  all           000000000000  DUP      START:02 01    END:02 01   SIZE:0400\n"
+              "                                   replaced by disk 0 entry 7\n"
+              "    7  all           000000000000  DUP      START:02 02    END:02 02   SIZE:0400\n"
               "  free: 7 sectors, longest run 4 at track 4 sector 2\n");
 }
 
@@ -391,7 +391,7 @@ TEST(InfoCommandLine, Utf8ShowsTheDiskAndEntryNamesInUtf8) {
     EXPECT_NE(result.out.find("Disk 0: \"\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99\""),
               std::string::npos);
     // Padded by the two Shift_JIS bytes, then converted.
-    EXPECT_NE(result.out.find("all           \xEF\xBD\xBB\xEF\xBE\x9D       START:02 01"), std::string::npos)
+    EXPECT_NE(result.out.find("all           000000000000  \xEF\xBD\xBB\xEF\xBE\x9D       START:02 01"), std::string::npos)
         << result.out;
 }
 
@@ -410,15 +410,15 @@ TEST(InfoPage, NamesAreComparedAndRefusedAsTheHostsFileSystemDoes) {
     std::string entries = listed.substr(listed.find(ENTRIES) + ENTRIES.size());
     entries = entries.substr(0, entries.find("  free:"));
     if (toolRunsOnWindows()) {
-        EXPECT_EQ(entries, "    all           \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
-                           "                  replaced by disk 0 entry 1\n"
-                           "    all           \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
-                           "    refused       A?       START:02 03    END:02 03   SIZE:0400\n"
-                           "                  the name contains '?'\n");
+        EXPECT_EQ(entries, "    0  all           000000000000  \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
+                           "                                   replaced by disk 0 entry 1\n"
+                           "    1  all           000000000000  \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
+                           "    2  refused       000000000000  A?       START:02 03    END:02 03   SIZE:0400\n"
+                           "                                   the name contains '?'\n");
     } else {
-        EXPECT_EQ(entries, "    all           \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
-                           "    all           \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
-                           "    all           A?       START:02 03    END:02 03   SIZE:0400\n");
+        EXPECT_EQ(entries, "    0  all           000000000000  \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
+                           "    1  all           000000000000  \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
+                           "    2  all           000000000000  A?       START:02 03    END:02 03   SIZE:0400\n");
     }
 }
 
