@@ -2,7 +2,11 @@
 // command line's statuses, and that it never writes a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "tests/tool_runner.h"
 
@@ -347,6 +351,9 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
     Disk disk = dataDisk({dirEntry("ZERO", 3, 2, 3, 2), dirEntry("MISS", 2, 6, 2, 6), dirEntry("SHORT", 4, 1, 4, 2),
                           dirEntry("OUT", 5, 1, 5, 1), dirEntry("../x", 2, 1, 2, 1), dirEntry("IMG", 2, 1, 2, 1),
                           dirEntry("DUP", 2, 1, 2, 1), dirEntry("DUP", 2, 2, 2, 2)});
+    // Bytes 6 to 11, which no program reads, are shown as they stand.
+    const Bytes skipped = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab};
+    std::copy(skipped.begin(), skipped.end(), disk.tracks[1][0].data.begin() + 7 * 16 + 6);
     disk.tracks[3][0].sectorCount = 0;  // ends every lookup on the track
     disk.tracks[4][0].data.resize(100);
     disk.track(5, dataTrack(5));
@@ -372,7 +379,7 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
               "                                   the file is the image being read\n"
               "    6  all           000000000000  DUP      START:02 01    END:02 01   SIZE:0400\n"
               "                                   replaced by disk 0 entry 7\n"
-              "    7  all           000000000000  DUP      START:02 02    END:02 02   SIZE:0400\n"
+              "    7  all           0123456789ab  DUP      START:02 02    END:02 02   SIZE:0400\n"
               "  free: 7 sectors, longest run 4 at track 4 sector 2\n");
 }
 
@@ -419,6 +426,157 @@ TEST(InfoPage, NamesAreComparedAndRefusedAsTheHostsFileSystemDoes) {
         EXPECT_EQ(entries, "    0  all           000000000000  \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
                            "    1  all           000000000000  \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
                            "    2  all           000000000000  A?       START:02 03    END:02 03   SIZE:0400\n");
+    }
+}
+
+}  // namespace
+
+#include "tests/damaged_images.h"
+
+namespace {
+
+// One disk's page as --map draws it: the entries' runs and marks, the free
+// count and longest run the page states, and the map's cells.
+struct MappedDisk {
+    struct Entry {
+        std::string mark;
+        long start = 0;  // ordinals: track * 5 + sector
+        long end = 0;
+        unsigned startSector = 0;
+    };
+    std::map<long, Entry> entries;
+    long free = 0;
+    long longest = 0;
+    long longestAt = -1;
+    // Ordinal to cell text, e.g. "12+", ".", "x".
+    std::map<long, std::string> cells;
+};
+
+std::vector<MappedDisk> readMaps(const std::string& out) {
+    std::vector<MappedDisk> disks;
+    std::istringstream lines(out);
+    std::string line;
+    bool inMap = false;
+    while (std::getline(lines, line)) {
+        if (line.rfind("Disk ", 0) == 0) {
+            disks.emplace_back();
+            inMap = false;
+            continue;
+        }
+        if (disks.empty()) {
+            continue;
+        }
+        MappedDisk& disk = disks.back();
+        inMap = inMap || line.rfind("  map: ", 0) == 0;
+        EXPECT_TRUE(!inMap || line.size() <= 80) << line;
+        long index = 0;
+        unsigned st = 0, ss = 0, et = 0, es = 0;
+        char mark[16] = {};
+        if (line.rfind("  free: ", 0) == 0) {
+            disk.free = std::stol(line.substr(8));
+            long track = 0, sector = 0;
+            const std::size_t run = line.find(", longest run ");
+            if (run != std::string::npos
+                && std::sscanf(line.c_str() + run, ", longest run %ld at track %ld sector %ld", &disk.longest,
+                               &track, &sector) == 3) {
+                disk.longestAt = track * 5 + sector;
+            }
+        } else if (inMap && line.size() > 7 && line[2] == ' ' && line[4] != 'N') {
+            const long track = std::stol(line.substr(0, 7));
+            for (long sector = 1; sector <= 5; ++sector) {
+                std::string cell = line.size() > static_cast<std::size_t>(7 + 5 * (sector - 1))
+                                       ? line.substr(static_cast<std::size_t>(7 + 5 * (sector - 1)), 5)
+                                       : "";
+                cell.erase(0, cell.find_first_not_of(' '));
+                cell.erase(cell.find_last_not_of(' ') + 1);
+                disk.cells[track * 5 + sector] = cell;
+            }
+        } else if (!inMap && line.size() > 35 && std::sscanf(line.c_str(), "  %3ld  %15[a-z ]", &index, mark) == 2
+                   && line.find("START:") != std::string::npos) {
+            std::sscanf(line.c_str() + line.find("START:"), "START:%x %x    END:%x %x", &st, &ss, &et, &es);
+            std::string text = mark;
+            text.erase(text.find_last_not_of(' ') + 1);
+            disk.entries[index] = {text, static_cast<long>(st * 5 + ss), static_cast<long>(et * 5 + es), ss};
+        }
+    }
+    return disks;
+}
+
+// The map must draw what the page counts: its free cells are the free
+// sectors and their longest run, each entry's cells lie in its run, and a
+// file written in full is drawn on every sector of its run.
+TEST(InfoMap, TheMapDrawsTheRoomThePageCountsOnDamagedImages) {
+    DamagedImages images(20261231);
+    const int rounds = toolRunsOnWindows() ? 10 : 60;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        Scratch scratch;
+        writeImage(scratch.image(), images.disks());
+        const ToolResult result = info(scratch, {"d88info", "--map", scratch.image().string()});
+        ASSERT_EQ(result.status, 0);
+        const ToolResult plain = info(scratch, {"d88info", scratch.image().string()});
+        // The map only adds lines after each disk's free count.
+        std::string withoutMaps;
+        std::istringstream lines(result.out);
+        bool skipping = false;
+        for (std::string line; std::getline(lines, line);) {
+            skipping = (skipping || line.rfind("  map: ", 0) == 0) && line.rfind("Disk ", 0) != 0 && !line.empty();
+            withoutMaps += skipping ? "" : line + "\n";
+        }
+        EXPECT_EQ(withoutMaps, plain.out);
+        for (const MappedDisk& disk : readMaps(result.out)) {
+            long dots = 0;
+            long run = 0;
+            long longest = 0;
+            long longestAt = -1;
+            // Sector 5 of a track is followed by sector 1 of the next: the
+            // ordinals of the cells, row by row, follow one another.
+            for (long at = 2 * 5 + 1; at <= 163 * 5 + 5; ++at) {
+                const auto found = disk.cells.find(at);
+                const std::string cell = found == disk.cells.end() ? "x" : found->second;
+                if (cell == ".") {
+                    ++dots;
+                    ++run;
+                    if (run > longest) {
+                        longest = run;
+                        longestAt = at - run + 1;
+                    }
+                    continue;
+                }
+                run = 0;
+                if (cell == "x") {
+                    continue;
+                }
+                const long holder = std::stol(cell);
+                ASSERT_EQ(disk.entries.count(holder), 1u) << cell;
+                const MappedDisk::Entry& entry = disk.entries.at(holder);
+                EXPECT_LE(entry.start, at) << cell;
+                EXPECT_LE(at, entry.end) << cell;
+                if (cell.back() == '+') {
+                    EXPECT_TRUE(std::any_of(disk.entries.upper_bound(holder), disk.entries.end(),
+                                            [at](const auto& other) {
+                                                return other.second.start <= at && at <= other.second.end;
+                                            }))
+                        << cell;
+                }
+            }
+            EXPECT_EQ(dots, disk.free);
+            EXPECT_EQ(longest, disk.longest);
+            EXPECT_EQ(longestAt, disk.longestAt);
+            for (const auto& [index, entry] : disk.entries) {
+                // A run from sector 0 or above 5 does not step as the
+                // ordinals do.
+                if (entry.mark != "all" || entry.startSector < 1 || entry.startSector > 5 || entry.start < 2 * 5 + 1) {
+                    continue;
+                }
+                for (long at = entry.start; at <= entry.end; ++at) {
+                    const std::string& cell = disk.cells.at(at);
+                    EXPECT_TRUE(cell == std::to_string(index)
+                                || (cell.back() == '+' && std::stol(cell) <= index))
+                        << index << " at " << at << ": " << cell;
+                }
+            }
+        }
     }
 }
 
