@@ -1,7 +1,7 @@
-// Runs the whole extraction walk of d88extract, the page of d88info, and
-// d88put of the files just extracted, which must give back the very same
-// bytes, on arbitrary bytes, inside a scratch folder that is emptied after
-// every input. Run it with -close_fd_mask=3: the listing and the programs'
+// Runs the whole extraction walk of d88extract, the page of d88info with its
+// map, and d88put of the files just extracted, which must give back the very
+// same bytes, on arbitrary bytes, inside a scratch folder that is emptied
+// after every input. Run it with -close_fd_mask=3: the listing and the programs'
 // diagnostics are not wanted.
 // It works in its scratch folder, so corpus paths must be absolute.
 #include <unistd.h>
@@ -59,8 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char* argv[] = {program, imageArgument.data(), nullptr};
     (void)extractMain(2, argv);
     char infoProgram[] = "d88info";
-    char* infoArgv[] = {infoProgram, imageArgument.data(), nullptr};
-    (void)infoMain(2, infoArgv);
+    char mapOption[] = "--map";
+    char* infoArgv[] = {infoProgram, mapOption, imageArgument.data(), nullptr};
+    (void)infoMain(3, infoArgv);
 
     // Nothing changed, so the new image is the image.
     char putProgram[] = "d88put";

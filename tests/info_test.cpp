@@ -2,7 +2,11 @@
 // command line's statuses, and that it never writes a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "tests/tool_runner.h"
 
@@ -12,7 +16,7 @@ namespace {
 
 const std::string EXAMPLES = EXAMPLES_DIR;
 const std::string TRACKS = "  track   C/H  offset      records  identities C H R N, in file order\n";
-const std::string ENTRIES = "    written       entry, as d88extract lists it\n";
+const std::string ENTRIES = "    #  written       bytes 6-11    entry, as d88extract lists it\n";
 
 // Windows text mode ends every line in CR LF: the pages below are compared
 // as text.
@@ -79,7 +83,7 @@ TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     Scratch scratch;
     const ToolResult help = info(scratch, {"d88info", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n");
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n");
     EXPECT_NE(help.out.find("--version"), std::string::npos);
     EXPECT_EQ(help.err, "");
 
@@ -98,7 +102,7 @@ TEST(InfoCommandLine, AWrongCallPrintsTheUsageAndExitsTwo) {
         const ToolResult result = info(scratch, args);
         EXPECT_EQ(result.status, 2) << args.size();
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n"
+        EXPECT_EQ(result.err, "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n"
                               "Try 'd88info --help' for more information.\n");
     }
 }
@@ -220,7 +224,7 @@ TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
               "Disk 0: \"DATA\"\n"
               "  at 0x00000000, size 0x000053f0 (21488 bytes), media 0x00 (2D), no boot sector\n" + DATA_TRACKS +
               "  directory: 128 of 128 entries read\n" + ENTRIES +
-              "    all           FIRST    START:02 01    END:02 01   SIZE:0400\n"
+              "    0  all           000000000000  FIRST    START:02 01    END:02 01   SIZE:0400\n"
               "  free: 14 sectors, longest run 14 at track 2 sector 2\n"
               "\n"
               "Disk 1: \"STUCK\"\n"
@@ -307,9 +311,9 @@ TEST(InfoPage, AbsentTracksAreLeftOutAndTracksOutsideTheDiskSaySo) {
               "      9   4/1  0x000053f1        -  outside the disk\n"
               "     10   5/0  0x000053f0        0\n"
               "  directory: 128 of 128 entries read\n" + ENTRIES +
-              "    some: 0400    GAP      START:02 05    END:04 01   SIZE:1c00\n"
-              "    none          HALF     START:03 04    END:04 01   SIZE:0c00\n"
-              "                  track 3 absent\n"
+              "    0  some: 0400    000000000000  GAP      START:02 05    END:04 01   SIZE:1c00\n"
+              "    1  none          000000000000  HALF     START:03 04    END:04 01   SIZE:0c00\n"
+              "                                   track 3 absent\n"
               "  free: 9 sectors, longest run 5 at track 4 sector 1\n");
 }
 
@@ -332,11 +336,11 @@ TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
     const std::string disk1 = out.substr(out.find("Disk 1:"));
     EXPECT_EQ(firstLines(disk1.substr(disk1.find("  directory:")), 7),
               "  directory: 64 of 128 entries read\n" + ENTRIES +
-              "    no name                START:02 02    END:02 03   SIZE:0800\n"
-              "    no size       NEG      START:04 01    END:03 03   SIZE:fffff800\n"
-              "    none          GONE     START:09 01    END:09 01   SIZE:0400\n"
-              "                  track 9 absent\n"
-              "    some: 0400    BIG      START:04 05    END:ff ff   SIZE:178800\n");
+              "    0  no name       000000000000           START:02 02    END:02 03   SIZE:0800\n"
+              "    1  no size       000000000000  NEG      START:04 01    END:03 03   SIZE:fffff800\n"
+              "    2  none          000000000000  GONE     START:09 01    END:09 01   SIZE:0400\n"
+              "                                   track 9 absent\n"
+              "    3  some: 0400    000000000000  BIG      START:04 05    END:ff ff   SIZE:178800\n");
     EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64 + 1 + 1);
     EXPECT_EQ(disk1.find("OLD"), std::string::npos);
     EXPECT_NE(disk1.find("NEW63 "), std::string::npos);
@@ -347,6 +351,9 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
     Disk disk = dataDisk({dirEntry("ZERO", 3, 2, 3, 2), dirEntry("MISS", 2, 6, 2, 6), dirEntry("SHORT", 4, 1, 4, 2),
                           dirEntry("OUT", 5, 1, 5, 1), dirEntry("../x", 2, 1, 2, 1), dirEntry("IMG", 2, 1, 2, 1),
                           dirEntry("DUP", 2, 1, 2, 1), dirEntry("DUP", 2, 2, 2, 2)});
+    // Bytes 6 to 11, which no program reads, are shown as they stand.
+    const Bytes skipped = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab};
+    std::copy(skipped.begin(), skipped.end(), disk.tracks[1][0].data.begin() + 7 * 16 + 6);
     disk.tracks[3][0].sectorCount = 0;  // ends every lookup on the track
     disk.tracks[4][0].data.resize(100);
     disk.track(5, dataTrack(5));
@@ -358,21 +365,21 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
     const ToolResult result = info(scratch, {"d88info", scratch.image().string()});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.substr(result.out.find(ENTRIES)), ENTRIES +
-              "    none          ZERO     START:03 02    END:03 02   SIZE:0400\n"
-              "                  a sector count of 0 ends track 3 before 01 01 02 03\n"
-              "    none          MISS     START:02 06    END:02 06   SIZE:0400\n"
-              "                  sector 01 00 06 03 not found on track 2\n"
-              "    none          SHORT    START:04 01    END:04 02   SIZE:0800\n"
-              "                  sector 02 00 01 03 of track 4 holds 100 bytes\n"
-              "    none          OUT      START:05 01    END:05 01   SIZE:0400\n"
-              "                  track 5 outside the disk\n"
-              "    refused       ../x     START:02 01    END:02 01   SIZE:0400\n"
-              "                  the name contains '/'\n"
-              "    refused       IMG      START:02 01    END:02 01   SIZE:0400\n"
-              "                  the file is the image being read\n"
-              "    all           DUP      START:02 01    END:02 01   SIZE:0400\n"
-              "                  replaced by disk 0 entry 7\n"
-              "    all           DUP      START:02 02    END:02 02   SIZE:0400\n"
+              "    0  none          000000000000  ZERO     START:03 02    END:03 02   SIZE:0400\n"
+              "                                   a sector count of 0 ends track 3 before 01 01 02 03\n"
+              "    1  none          000000000000  MISS     START:02 06    END:02 06   SIZE:0400\n"
+              "                                   sector 01 00 06 03 not found on track 2\n"
+              "    2  none          000000000000  SHORT    START:04 01    END:04 02   SIZE:0800\n"
+              "                                   sector 02 00 01 03 of track 4 holds 100 bytes\n"
+              "    3  none          000000000000  OUT      START:05 01    END:05 01   SIZE:0400\n"
+              "                                   track 5 outside the disk\n"
+              "    4  refused       000000000000  ../x     START:02 01    END:02 01   SIZE:0400\n"
+              "                                   the name contains '/'\n"
+              "    5  refused       000000000000  IMG      START:02 01    END:02 01   SIZE:0400\n"
+              "                                   the file is the image being read\n"
+              "    6  all           000000000000  DUP      START:02 01    END:02 01   SIZE:0400\n"
+              "                                   replaced by disk 0 entry 7\n"
+              "    7  all           0123456789ab  DUP      START:02 02    END:02 02   SIZE:0400\n"
               "  free: 7 sectors, longest run 4 at track 4 sector 2\n");
 }
 
@@ -391,7 +398,7 @@ TEST(InfoCommandLine, Utf8ShowsTheDiskAndEntryNamesInUtf8) {
     EXPECT_NE(result.out.find("Disk 0: \"\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99\""),
               std::string::npos);
     // Padded by the two Shift_JIS bytes, then converted.
-    EXPECT_NE(result.out.find("all           \xEF\xBD\xBB\xEF\xBE\x9D       START:02 01"), std::string::npos)
+    EXPECT_NE(result.out.find("all           000000000000  \xEF\xBD\xBB\xEF\xBE\x9D       START:02 01"), std::string::npos)
         << result.out;
 }
 
@@ -410,15 +417,166 @@ TEST(InfoPage, NamesAreComparedAndRefusedAsTheHostsFileSystemDoes) {
     std::string entries = listed.substr(listed.find(ENTRIES) + ENTRIES.size());
     entries = entries.substr(0, entries.find("  free:"));
     if (toolRunsOnWindows()) {
-        EXPECT_EQ(entries, "    all           \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
-                           "                  replaced by disk 0 entry 1\n"
-                           "    all           \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
-                           "    refused       A?       START:02 03    END:02 03   SIZE:0400\n"
-                           "                  the name contains '?'\n");
+        EXPECT_EQ(entries, "    0  all           000000000000  \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
+                           "                                   replaced by disk 0 entry 1\n"
+                           "    1  all           000000000000  \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
+                           "    2  refused       000000000000  A?       START:02 03    END:02 03   SIZE:0400\n"
+                           "                                   the name contains '?'\n");
     } else {
-        EXPECT_EQ(entries, "    all           \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
-                           "    all           \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
-                           "    all           A?       START:02 03    END:02 03   SIZE:0400\n");
+        EXPECT_EQ(entries, "    0  all           000000000000  \x82\x60       START:02 01    END:02 01   SIZE:0400\n"
+                           "    1  all           000000000000  \x82\x81       START:02 02    END:02 02   SIZE:0400\n"
+                           "    2  all           000000000000  A?       START:02 03    END:02 03   SIZE:0400\n");
+    }
+}
+
+}  // namespace
+
+#include "tests/damaged_images.h"
+
+namespace {
+
+// One disk's page as --map draws it: the entries' runs and marks, the free
+// count and longest run the page states, and the map's cells.
+struct MappedDisk {
+    struct Entry {
+        std::string mark;
+        long start = 0;  // ordinals: track * 5 + sector
+        long end = 0;
+        unsigned startSector = 0;
+    };
+    std::map<long, Entry> entries;
+    long free = 0;
+    long longest = 0;
+    long longestAt = -1;
+    // Ordinal to cell text, e.g. "12+", ".", "x".
+    std::map<long, std::string> cells;
+};
+
+std::vector<MappedDisk> readMaps(const std::string& out) {
+    std::vector<MappedDisk> disks;
+    std::istringstream lines(out);
+    std::string line;
+    bool inMap = false;
+    while (std::getline(lines, line)) {
+        if (line.rfind("Disk ", 0) == 0) {
+            disks.emplace_back();
+            inMap = false;
+            continue;
+        }
+        if (disks.empty()) {
+            continue;
+        }
+        MappedDisk& disk = disks.back();
+        inMap = inMap || line.rfind("  map: ", 0) == 0;
+        EXPECT_TRUE(!inMap || line.size() <= 80) << line;
+        long index = 0;
+        unsigned st = 0, ss = 0, et = 0, es = 0;
+        char mark[16] = {};
+        if (line.rfind("  free: ", 0) == 0) {
+            disk.free = std::stol(line.substr(8));
+            long track = 0, sector = 0;
+            const std::size_t run = line.find(", longest run ");
+            if (run != std::string::npos
+                && std::sscanf(line.c_str() + run, ", longest run %ld at track %ld sector %ld", &disk.longest,
+                               &track, &sector) == 3) {
+                disk.longestAt = track * 5 + sector;
+            }
+        } else if (inMap && line.size() > 7 && line[2] == ' ' && line[4] != 'N') {
+            const long track = std::stol(line.substr(0, 7));
+            for (long sector = 1; sector <= 5; ++sector) {
+                std::string cell = line.size() > static_cast<std::size_t>(7 + 5 * (sector - 1))
+                                       ? line.substr(static_cast<std::size_t>(7 + 5 * (sector - 1)), 5)
+                                       : "";
+                cell.erase(0, cell.find_first_not_of(' '));
+                cell.erase(cell.find_last_not_of(' ') + 1);
+                disk.cells[track * 5 + sector] = cell;
+            }
+        } else if (!inMap && line.size() > 35 && std::sscanf(line.c_str(), "  %3ld  %15[a-z ]", &index, mark) == 2
+                   && line.find("START:") != std::string::npos) {
+            std::sscanf(line.c_str() + line.find("START:"), "START:%x %x    END:%x %x", &st, &ss, &et, &es);
+            std::string text = mark;
+            text.erase(text.find_last_not_of(' ') + 1);
+            disk.entries[index] = {text, static_cast<long>(st * 5 + ss), static_cast<long>(et * 5 + es), ss};
+        }
+    }
+    return disks;
+}
+
+// The map must draw what the page counts: its free cells are the free
+// sectors and their longest run, each entry's cells lie in its run, and a
+// file written in full is drawn on every sector of its run.
+TEST(InfoMap, TheMapDrawsTheRoomThePageCountsOnDamagedImages) {
+    DamagedImages images(20261231);
+    const int rounds = toolRunsOnWindows() ? 10 : 60;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        Scratch scratch;
+        writeImage(scratch.image(), images.disks());
+        const ToolResult result = info(scratch, {"d88info", "--map", scratch.image().string()});
+        ASSERT_EQ(result.status, 0);
+        const ToolResult plain = info(scratch, {"d88info", scratch.image().string()});
+        // The map only adds lines after each disk's free count.
+        std::string withoutMaps;
+        std::istringstream lines(result.out);
+        bool skipping = false;
+        for (std::string line; std::getline(lines, line);) {
+            skipping = (skipping || line.rfind("  map: ", 0) == 0) && line.rfind("Disk ", 0) != 0 && !line.empty();
+            withoutMaps += skipping ? "" : line + "\n";
+        }
+        EXPECT_EQ(withoutMaps, plain.out);
+        for (const MappedDisk& disk : readMaps(result.out)) {
+            long dots = 0;
+            long run = 0;
+            long longest = 0;
+            long longestAt = -1;
+            // Sector 5 of a track is followed by sector 1 of the next: the
+            // ordinals of the cells, row by row, follow one another.
+            for (long at = 2 * 5 + 1; at <= 163 * 5 + 5; ++at) {
+                const auto found = disk.cells.find(at);
+                const std::string cell = found == disk.cells.end() ? "x" : found->second;
+                if (cell == ".") {
+                    ++dots;
+                    ++run;
+                    if (run > longest) {
+                        longest = run;
+                        longestAt = at - run + 1;
+                    }
+                    continue;
+                }
+                run = 0;
+                if (cell == "x") {
+                    continue;
+                }
+                const long holder = std::stol(cell);
+                ASSERT_EQ(disk.entries.count(holder), 1u) << cell;
+                const MappedDisk::Entry& entry = disk.entries.at(holder);
+                EXPECT_LE(entry.start, at) << cell;
+                EXPECT_LE(at, entry.end) << cell;
+                if (cell.back() == '+') {
+                    EXPECT_TRUE(std::any_of(disk.entries.upper_bound(holder), disk.entries.end(),
+                                            [at](const auto& other) {
+                                                return other.second.start <= at && at <= other.second.end;
+                                            }))
+                        << cell;
+                }
+            }
+            EXPECT_EQ(dots, disk.free);
+            EXPECT_EQ(longest, disk.longest);
+            EXPECT_EQ(longestAt, disk.longestAt);
+            for (const auto& [index, entry] : disk.entries) {
+                // A run from sector 0 or above 5 does not step as the
+                // ordinals do.
+                if (entry.mark != "all" || entry.startSector < 1 || entry.startSector > 5 || entry.start < 2 * 5 + 1) {
+                    continue;
+                }
+                for (long at = entry.start; at <= entry.end; ++at) {
+                    const std::string& cell = disk.cells.at(at);
+                    EXPECT_TRUE(cell == std::to_string(index)
+                                || (cell.back() == '+' && std::stol(cell) <= index))
+                        << index << " at " << at << ": " << cell;
+                }
+            }
+        }
     }
 }
 

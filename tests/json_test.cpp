@@ -101,19 +101,20 @@ std::string pageOf(const json& doc) {
                 + " of 128 entries read\n";
         for (const json& entry : disk.at("entries")) {
             if (entry.at("index") == 0) {
-                page += "    written       entry, as d88extract lists it\n";
+                page += "    #  written       bytes 6-11    entry, as d88extract lists it\n";
             }
             char markText[16];
             std::snprintf(markText, sizeof markText, "%-12s", mark(entry).c_str());
             std::string name = bytesOf(entry.at("name"));
             name.resize(std::max<std::size_t>(name.size(), 6), ' ');
-            page += std::string("    ") + markText + "  " + name
+            page += format("  %3ld  ", entry.at("index")) + markText + "  "
+                    + entry.at("bytes_6_11").get<std::string>() + "  " + name
                     + format("   START:%02lx %02lx    END:%02lx %02lx", entry.at("start").at("track"),
                              entry.at("start").at("sector"), entry.at("end").at("track"),
                              entry.at("end").at("sector"))
                     + format("   SIZE:%04lx\n", entry.at("size").get<long>() & 0xFFFFFFFF);
             const std::string why = note(entry);
-            page += why.empty() ? "" : std::string(18, ' ') + why + "\n";
+            page += why.empty() ? "" : std::string(35, ' ') + why + "\n";
         }
         const json& free = disk.at("free");
         const long sectors = free.at("sectors");
@@ -156,9 +157,9 @@ std::string comparable(const std::string& page) {
         if (why) {
             line = line.substr(0, line.find("  ", 10)) + "  <why>";
         }
-        if (line.rfind(std::string(18, ' '), 0) == 0 && line.find("replaced by ") == std::string::npos
-            && line[18] != ' ') {
-            line = std::string(18, ' ') + "<why>";
+        if (line.rfind(std::string(35, ' '), 0) == 0 && line.find("replaced by ") == std::string::npos
+            && line[35] != ' ') {
+            line = std::string(35, ' ') + "<why>";
         }
         out += line + "\n";
     }

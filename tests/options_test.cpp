@@ -155,6 +155,8 @@ TEST(Options, InfoTakesOnlyUtf8AndRefusesALoneDash) {
     expectUsage({"--utf8"}, UsageProblem::NoImage, nullptr, INFO_OPTIONS);
     expectUsage({"-k", "IMG"}, UsageProblem::UnknownOption, "-k", INFO_OPTIONS);
     expectUsage({"-C", "d", "IMG"}, UsageProblem::UnknownOption, "-C", INFO_OPTIONS);
+    EXPECT_TRUE(parse({"--map", "IMG"}, INFO_OPTIONS).line.map);
+    expectUsage({"--map", "IMG"}, UsageProblem::UnknownOption, "--map", EXTRACT_OPTIONS);
 }
 
 TEST(Options, PutTakesItsOwnOptionsThenTheImageAndItsNames) {

@@ -3,6 +3,7 @@
 // the listing, the diagnostics, the exit status and the files left.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <set>
 
@@ -63,15 +64,16 @@ std::vector<Marked> readPage(const std::string& page, std::string& listing) {
             const std::size_t gap = rest.find("  ");
             files.push_back({"disk " + std::to_string(disk) + " TTLPRG", "TTLPRG", 3840, rest.substr(0, gap),
                              gap == std::string::npos ? "" : rest.substr(gap + 2)});
-        } else if (line.size() > 18 && line.rfind(std::string(18, ' '), 0) == 0 && line[18] != ' ') {
-            files.back().note = line.substr(18);
-        } else if (line.size() > 18 && line.rfind("    ", 0) == 0 && line[4] != ' '
-                   && line.find("entry, as d88extract") == std::string::npos) {
-            const std::string entryLine = line.substr(18);
+        } else if (line.size() > 35 && line.rfind(std::string(35, ' '), 0) == 0 && line[35] != ' ') {
+            files.back().note = line.substr(35);
+        } else if (line.size() > 35 && line.rfind("  ", 0) == 0 && std::isdigit(static_cast<unsigned char>(line[4]))
+                   && line.compare(5, 2, "  ") == 0) {
+            // Index, mark, bytes 6 to 11, then d88extract's own line.
+            const std::string entryLine = line.substr(35);
             listing += entryLine + "\n";
             std::string name = entryLine.substr(0, entryLine.find("   START:"));
             name.erase(name.find_last_not_of(' ') + 1);
-            std::string mark = line.substr(4, 12);
+            std::string mark = line.substr(7, 12);
             mark.erase(mark.find_last_not_of(' ') + 1);
             files.push_back({"disk " + std::to_string(disk) + " entry " + std::to_string(entry++), name,
                              std::stol(entryLine.substr(entryLine.find("SIZE:") + 5), nullptr, 16), mark, ""});

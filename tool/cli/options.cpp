@@ -58,6 +58,9 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Json:
             line.json = true;
             break;
+        case Option::Map:
+            line.map = true;
+            break;
         // These take values.
         case Option::Directory:
         case Option::Disk:

@@ -11,7 +11,7 @@
 
 #include "d88/d88_format.h"
 
-enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun, Json };
+enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun, Json, Map };
 
 struct OptionInfo {
     Option option;
@@ -35,6 +35,7 @@ inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Relocate, 0, "relocate", nullptr, "move a file that cannot grow where it is to free sectors"},
     {Option::DryRun, 'n', "dry-run", nullptr, "say what would be done; write nothing"},
     {Option::Json, 0, "json", nullptr, "print one JSON document instead of the page"},
+    {Option::Map, 0, "map", nullptr, "after each disk's page, a map of its data sectors"},
 };
 
 // What one program accepts.
@@ -64,7 +65,8 @@ inline constexpr OptionSet EXTRACT_OPTIONS = {optionBit(Option::Directory) | opt
                                                   | optionBit(Option::Utf8) | optionBit(Option::Disk),
                                               true, true};
 // d88info refuses a lone argument that starts with '-' (but "-" itself).
-inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8) | optionBit(Option::Disk) | optionBit(Option::Json),
+inline constexpr OptionSet INFO_OPTIONS = {optionBit(Option::Utf8) | optionBit(Option::Disk) | optionBit(Option::Json)
+                                               | optionBit(Option::Map),
                                            false, false};
 inline constexpr OptionInfo PUT_OWN_HELP[] = {
     {Option::Directory, 'C', "directory", "DIR", "the files are in DIR, which must exist"},
@@ -116,6 +118,7 @@ struct CommandLine {
     bool relocate = false;
     bool dryRun = false;
     bool json = false;
+    bool map = false;
     DiskChoice disks;  // none asked for: every disk
     // The NAMEs after the image, pointing into argv.
     const char* const* names = nullptr;

@@ -4,6 +4,7 @@
 
 #include "tool/cli/listing.h"
 #include "tool/cli/messages.h"
+#include "tool/d88info/room_map.h"
 #include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_plan.h"
 #include "tool/disk/sector_map.h"
@@ -29,7 +30,8 @@ constexpr int TRACK_COLUMNS_WIDTH = 34;
 // COUNTED_RECORDS from a longer one.
 std::uint8_t trackIds[(COUNTED_RECORDS + 1) * TRACK_ID_SIZE];
 
-constexpr char NOTE_INDENT[] = "                  ";
+// Under an entry's name, past its index, mark and bytes 6 to 11.
+constexpr char NOTE_INDENT[] = "                                   ";
 
 unsigned long hex32(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
@@ -220,10 +222,16 @@ public:
 
     void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
         if (index == 0) {
-            std::printf("    written       entry, as d88extract lists it\n");
+            std::printf("    #  written       bytes 6-11    entry, as d88extract lists it\n");
         }
         sectorMap.note(index, entry, plan);
-        std::printf("    %-12s  ", markOf(plan).text);
+        // The index is the N of "entry N" and of the map's cells; bytes 6
+        // to 11 are what an added entry's could be compared with.
+        std::printf("  %3ld  %-12s  ", static_cast<long>(index), markOf(plan).text);
+        for (const std::uint8_t byte : entry.unused) {
+            std::printf("%02x", static_cast<unsigned>(byte));
+        }
+        std::printf("  ");
         printListingLine(run.console, stdout, entry);
         // Under the entry's name: the listing line is d88extract's own.
         if (printNote(image, laterWrites, NOTE_INDENT, plan, WritePlace{disk, index})) {
@@ -255,4 +263,7 @@ void printDiskReport(D88Image& image, std::int32_t index, Run& run, const LaterW
     Page page(image, index, run, laterWrites, sectorMap);
     planDisk(image, run.output, page, PlanReads::Places);
     printRoom(run.console, sectorMap);
+    if (run.line.map) {
+        printRoomMap(run.console, sectorMap);
+    }
 }

@@ -1,6 +1,7 @@
 // One disk's part of the d88info page: its header, its present tracks with
 // the identities of their records, TTLPRG and its directory, each file
-// marked with what d88extract does with it.
+// marked with what d88extract does with it, its room and, with --map, the
+// map of it.
 #ifndef TOOL_D88INFO_DISK_REPORT_H
 #define TOOL_D88INFO_DISK_REPORT_H
 

@@ -12,16 +12,19 @@
 
 namespace {
 
-constexpr char USAGE[] = "Usage: d88info [--utf8] [--json] [--disk=N]... IMAGE\n";
+constexpr char USAGE[] = "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n";
 constexpr char ABOUT[] =
     "Shows what a D88 image holds and writes nothing: for every disk its\n"
     "header and boot signature, the sector identities (C H R N) of every\n"
-    "present track, and the directory as d88extract lists it. TTLPRG and\n"
-    "each entry are marked with what d88extract, run on the image in the\n"
-    "current folder, does with them (all, some, none, no name, refused,\n"
-    "no size), with the reason a file is not written or the later entry\n"
-    "that replaces it. --disk=N shows disk N alone (the first line still\n"
-    "counts every disk). --json prints the same as one JSON document.\n";
+    "present track, and the directory as d88extract lists it, each entry\n"
+    "with its index and its bytes 6 to 11 in hex. TTLPRG and each entry\n"
+    "are marked with what d88extract, run on the image in the current\n"
+    "folder, does with them (all, some, none, no name, refused, no size),\n"
+    "with the reason a file is not written or the later entry that\n"
+    "replaces it. --disk=N shows disk N alone (the first line still\n"
+    "counts every disk). --map adds to each disk's page a map of its data\n"
+    "sectors: which entry's run visits each, which are free. --json prints\n"
+    "the page as one JSON document (its free runs stand for the map).\n";
 
 // Which write replaces which, learnt before the page (static storage).
 LaterWrites laterWrites;

@@ -6,7 +6,7 @@
 #ifndef TOOL_D88INFO_INFO_MAIN_H
 #define TOOL_D88INFO_INFO_MAIN_H
 
-// d88info [--utf8] [--json] [--disk=N]... IMAGE | --help | --version:
+// d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE | --help | --version:
 // returns the exit status, 0 after the page (or the JSON document), 1 when
 // the image cannot be opened or read, holds no disk asked for, or standard
 // output is lost, 2 for a wrong call.

@@ -85,6 +85,8 @@ bool SectorMap::isFree(DataSector at) const {
            && holders[at.track][at.sector][0] == NO_ENTRY;
 }
 
+bool SectorMap::isFoundInFull(DataSector at) const { return isFileSector(at) && inFull[fileSectorIndex(at)]; }
+
 void SectorMap::take(DataSector at) {
     if (isFileSector(at)) {
         taken[fileSectorIndex(at)] = true;

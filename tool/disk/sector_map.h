@@ -30,6 +30,9 @@ public:
     std::int32_t secondHolder(DataSector at) const;
 
     bool isFree(DataSector at) const;
+    // Found by the reader in full, as a free sector must be; whether a run
+    // visits it or not.
+    bool isFoundInFull(DataSector at) const;
     void take(DataSector at);
 
     std::int32_t freeCount() const;
