@@ -1,8 +1,8 @@
-// Runs the whole extraction walk of d88extract, the page of d88info, and
-// d88put of the files just extracted, which must give back the very same
-// bytes, on arbitrary bytes, inside a scratch folder that is emptied after
-// every input. Run it with -close_fd_mask=3: the listing and the programs'
-// diagnostics are not wanted.
+// Runs the whole extraction walk of d88extract, the page and the JSON
+// document of d88info, and d88put of the files just extracted, which must
+// give back the very same bytes, on arbitrary bytes, inside a scratch
+// folder that is emptied after every input. Run it with -close_fd_mask=3:
+// the listing and the programs' diagnostics are not wanted.
 // It works in its scratch folder, so corpus paths must be absolute.
 #include <unistd.h>
 
@@ -61,6 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char infoProgram[] = "d88info";
     char* infoArgv[] = {infoProgram, imageArgument.data(), nullptr};
     (void)infoMain(2, infoArgv);
+    char jsonOption[] = "--json";
+    char* jsonArgv[] = {infoProgram, jsonOption, imageArgument.data(), nullptr};
+    (void)infoMain(3, jsonArgv);
 
     // Nothing changed, so the new image is the image.
     char putProgram[] = "d88put";
