@@ -227,7 +227,7 @@ void writeDisk(JsonWriter& json, D88Image& image, std::int32_t index, Run& run, 
 }  // namespace
 
 void printJsonDocument(D88Image& image, const char* argument, Run& run, const LaterWrites& laterWrites) {
-    beginUtf8Stream(stdout);
+    const Utf8Stream utf8(stdout);
     JsonWriter json(stdout);
     json.beginObject(nullptr, JsonLayout::Lines);
     json.number("format", JSON_FORMAT);
@@ -253,5 +253,4 @@ void printJsonDocument(D88Image& image, const char* argument, Run& run, const La
     }
     json.endObject();
     json.finish();
-    endUtf8Stream(stdout);
 }
