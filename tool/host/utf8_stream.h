@@ -19,7 +19,8 @@ public:
 private:
     std::FILE* stream;
     // The console's code page before, where one was changed; 0 for none.
-    unsigned savedCodePage = 0;
+    // Only a Windows console has one.
+    [[maybe_unused]] unsigned savedCodePage = 0;
 };
 
 #endif
