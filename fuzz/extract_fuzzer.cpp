@@ -1,8 +1,8 @@
 // Runs the whole extraction walk of d88extract, the page of d88info with its
-// map, and d88put of the files just extracted, which must give back the very
-// same bytes, on arbitrary bytes, inside a scratch folder that is emptied
-// after every input. Run it with -close_fd_mask=3: the listing and the programs'
-// diagnostics are not wanted.
+// map and its JSON document, and d88put of the files just extracted, which
+// must give back the very same bytes, on arbitrary bytes, inside a scratch
+// folder that is emptied after every input. Run it with -close_fd_mask=3:
+// the listing and the programs' diagnostics are not wanted.
 // It works in its scratch folder, so corpus paths must be absolute.
 #include <unistd.h>
 
@@ -62,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char mapOption[] = "--map";
     char* infoArgv[] = {infoProgram, mapOption, imageArgument.data(), nullptr};
     (void)infoMain(3, infoArgv);
+    char jsonOption[] = "--json";
+    char* jsonArgv[] = {infoProgram, jsonOption, imageArgument.data(), nullptr};
+    (void)infoMain(3, jsonArgv);
 
     // Nothing changed, so the new image is the image.
     char putProgram[] = "d88put";

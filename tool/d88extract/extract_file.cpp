@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "tool/cli/messages.h"
-#include "tool/disk/buffers.h"
 
 namespace {
 
@@ -85,10 +84,10 @@ void carryOut(Run& run, const FilePlan& plan) {
     }
     switch (plan.outcome) {
     case FileOutcome::Written:
-        (void)writeOutputFile(run, plan.name, transferBuffer, plan.size);
+        (void)writeOutputFile(run, plan.name, plan.bytes, plan.size);
         return;
     case FileOutcome::WrittenShort:
-        if (writeOutputFile(run, plan.name, transferBuffer, plan.size)) {
+        if (writeOutputFile(run, plan.name, plan.bytes, plan.size)) {
             reportFileProblem(run.console, shown(run, plan.name).text,
                               "only %ld of %ld bytes could be read; the rest is zero",
                               static_cast<long>(plan.arrived), static_cast<long>(plan.size));

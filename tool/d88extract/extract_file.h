@@ -12,7 +12,7 @@
 // the run. True when the file was written.
 bool writeOutputFile(Run& run, const char* name, const std::uint8_t* bytes, std::int32_t size);
 
-// Carries out one file's plan while its bytes stand in transferBuffer:
+// Carries out one file's plan, made with its bytes, while they are there:
 // writes the file (reporting a short one) or reports a refused name; the
 // other outcomes write nothing and say nothing. A listing run does nothing.
 void carryOut(Run& run, const FilePlan& plan);

@@ -5,6 +5,7 @@
 #include "tool/cli/listing.h"
 #include "tool/cli/messages.h"
 #include "tool/d88info/room_map.h"
+#include "tool/d88info/track_ids.h"
 #include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_plan.h"
 #include "tool/disk/sector_map.h"
@@ -17,18 +18,11 @@ constexpr std::int32_t MEDIA_2HD = 0x20;
 
 // Identities shown on a track line; the rest are only counted.
 constexpr std::int32_t LISTED_RECORDS = 32;
-// Records counted per track. Real tracks hold a few dozen; the cap keeps a
-// crafted track (a count of 65535, or of 0, which never ends) cheap.
-constexpr std::int32_t COUNTED_RECORDS = 256;
 static_assert(LISTED_RECORDS <= COUNTED_RECORDS);
 // Identities per line, so a 16- or 32-record track stays readable; later
 // lines start under the first identity.
 constexpr std::int32_t IDS_PER_LINE = 8;
 constexpr int TRACK_COLUMNS_WIDTH = 34;
-
-// Room for one record more than counted, to tell a track of exactly
-// COUNTED_RECORDS from a longer one.
-std::uint8_t trackIds[(COUNTED_RECORDS + 1) * TRACK_ID_SIZE];
 
 // Under an entry's name, past its index, mark and bytes 6 to 11.
 constexpr char NOTE_INDENT[] = "                                   ";
@@ -59,17 +53,15 @@ const char* bootText(const BootPlan& boot) {
 void printTrack(D88Image& image, Console& console, std::int32_t track, std::int32_t offset) {
     std::printf("  %5ld  %2ld/%ld  0x%08lx", static_cast<long>(track), static_cast<long>(cylinderOf(track)),
                 static_cast<long>(headOf(track)), hex32(offset));
-    // The reader refuses such a track; say why instead of showing 0 records.
-    if (offset < 0 || offset > image.getDiskSize()) {
+    // Large: static storage, not the stack.
+    static TrackIds ids;
+    // Say why the reader refuses such a track instead of showing 0 records.
+    if (!readCountedTrackIds(image, track, offset, ids)) {
         std::printf("        -  outside the disk\n");
         return;
     }
-    std::int32_t count = image.readTrackIds(track, trackIds, sizeof trackIds) / TRACK_ID_SIZE;
-    const bool capped = count > COUNTED_RECORDS;
-    if (capped) {
-        count = COUNTED_RECORDS;
-    }
-    const char* more = capped ? "+" : "";
+    const std::int32_t count = ids.count;
+    const char* more = ids.capped ? "+" : "";
     char countText[16];
     std::snprintf(countText, sizeof countText, "%ld%s", static_cast<long>(count), more);
     std::printf("  %7s", countText);
@@ -77,7 +69,7 @@ void printTrack(D88Image& image, Console& console, std::int32_t track, std::int3
         if (i > 0 && i % IDS_PER_LINE == 0) {
             std::printf("\n%*s", TRACK_COLUMNS_WIDTH, "");
         }
-        const std::uint8_t* id = trackIds + TRACK_ID_SIZE * i;
+        const std::uint8_t* id = ids.id(i);
         std::printf("  %02x %02x %02x %02x", id[0], id[1], id[2], id[3]);
     }
     if (count > LISTED_RECORDS) {

@@ -5,6 +5,7 @@
 
 #include "tool/cli/json_writer.h"
 #include "tool/cli/messages.h"
+#include "tool/d88info/track_ids.h"
 #include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_plan.h"
 #include "tool/disk/sector_map.h"
@@ -17,23 +18,15 @@ namespace {
 // Raised only when a field the manual documents changes.
 constexpr long long JSON_FORMAT = 1;
 
-// Records counted per track, as the page counts them; one more tells a
-// longer track.
-constexpr std::int32_t COUNTED_RECORDS = 256;
-std::uint8_t trackIds[(COUNTED_RECORDS + 1) * TRACK_ID_SIZE];
-
 // A disk's name is the longest; each Shift_JIS byte takes at most three.
-char nameText[utf8BufferSize(DISK_NAME_SIZE)];
-char roundTrip[DISK_NAME_SIZE + 1];
-char fileName[utf8BufferSize(DISK_NAME_SIZE)];
-
-SectorMap sectorMap;
-JsonWriter json(stdout);
+constexpr std::size_t NAME_TEXT_SIZE = utf8BufferSize(DISK_NAME_SIZE);
 
 // {hex, text}: text is the UTF-8 form --utf8 shows, only where it converts
 // back to the very bytes (else --utf8 keeps them raw, and so null).
-void writeName(const char* key, const char* name) {
+void writeName(JsonWriter& json, const char* key, const char* name) {
     const std::size_t length = std::strlen(name);
+    char nameText[NAME_TEXT_SIZE];
+    char roundTrip[DISK_NAME_SIZE + 1];
     json.beginObject(key, JsonLayout::Inline);
     json.hex("hex", reinterpret_cast<const std::uint8_t*>(name), length);
     const SjisResult there = sjisToUtf8(name, length, nameText, sizeof nameText);
@@ -49,40 +42,33 @@ void writeName(const char* key, const char* name) {
     json.endObject();
 }
 
-void writeTrack(D88Image& image, std::int32_t track, std::int32_t offset) {
+void writeTrack(JsonWriter& json, D88Image& image, std::int32_t track, std::int32_t offset) {
     json.beginObject(nullptr, JsonLayout::Inline);
     json.number("track", track);
     json.number("offset", offset);
-    // The reader refuses such a track: it has no records to count.
-    if (offset < 0 || offset > image.getDiskSize()) {
+    // Large: static storage, not the stack.
+    static TrackIds ids;
+    // A track outside the disk has no records to count: null, not 0.
+    if (readCountedTrackIds(image, track, offset, ids)) {
+        json.number("records", ids.count);
+    } else {
         json.null("records");
-        json.boolean("more_records", false);
-        json.beginArray("ids", JsonLayout::Inline);
-        json.endArray();
-        json.endObject();
-        return;
     }
-    std::int32_t count = image.readTrackIds(track, trackIds, sizeof trackIds) / TRACK_ID_SIZE;
-    const bool capped = count > COUNTED_RECORDS;
-    if (capped) {
-        count = COUNTED_RECORDS;
-    }
-    json.number("records", count);
-    json.boolean("more_records", capped);
+    json.boolean("more_records", ids.capped);
     json.beginArray("ids", JsonLayout::Inline);
-    for (std::int32_t i = 0; i < count; ++i) {
-        json.hex(nullptr, trackIds + TRACK_ID_SIZE * i, TRACK_ID_SIZE);
+    for (std::int32_t i = 0; i < ids.count; ++i) {
+        json.hex(nullptr, ids.id(i), TRACK_ID_SIZE);
     }
     json.endArray();
     json.endObject();
 }
 
-void writeTracks(D88Image& image, Console& console) {
+void writeTracks(JsonWriter& json, D88Image& image, Console& console) {
     json.beginArray("tracks", JsonLayout::Lines);
     for (std::int32_t track = 0; track < TRACK_COUNT; ++track) {
         const std::int32_t offset = image.getTrackOffset(track);
         if (offset != 0) {
-            writeTrack(image, track, offset);
+            writeTrack(json, image, track, offset);
             watchStandardOutput(console);
         }
     }
@@ -101,7 +87,7 @@ const char* outcomeName(FileOutcome outcome) {
     return "";
 }
 
-void writeSector(const char* key, DataSector at) {
+void writeSector(JsonWriter& json, const char* key, DataSector at) {
     json.beginObject(key, JsonLayout::Inline);
     json.number("track", at.track);
     json.number("sector", at.sector);
@@ -109,30 +95,18 @@ void writeSector(const char* key, DataSector at) {
 }
 
 // The free sectors, then each run of them in the order runs step.
-void writeFree() {
+void writeFree(JsonWriter& json, const SectorMap& sectorMap) {
     json.beginObject("free", JsonLayout::Inline);
     json.number("sectors", sectorMap.freeCount());
     json.beginArray("runs", JsonLayout::Inline);
-    SectorMap::FreeRun run;
-    const auto endRun = [&run] {
-        if (run.length > 0) {
-            json.beginObject(nullptr, JsonLayout::Inline);
-            json.number("track", run.start.track);
-            json.number("sector", run.start.sector);
-            json.number("length", run.length);
-            json.endObject();
-        }
-        run.length = 0;
-    };
-    for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT;
-         at = nextDataSector(at)) {
-        if (!sectorMap.isFree(at)) {
-            endRun();
-        } else if (run.length++ == 0) {
-            run.start = at;
-        }
-    }
-    endRun();
+    sectorMap.visitFreeRuns([&json](const SectorMap::FreeRun& run) {
+        json.beginObject(nullptr, JsonLayout::Inline);
+        json.number("track", run.start.track);
+        json.number("sector", run.start.sector);
+        json.number("length", run.length);
+        json.endObject();
+        return false;
+    });
     json.endArray();
     json.endObject();
 }
@@ -140,20 +114,21 @@ void writeFree() {
 // Each step of a disk's plan as its part of the disk's object.
 class JsonDisk final : public DiskPlanSteps {
 public:
-    JsonDisk(D88Image& image, std::int32_t disk, Run& run, const LaterWrites& laterWrites)
-        : image(image), disk(disk), run(run), laterWrites(laterWrites) {}
+    JsonDisk(JsonWriter& json, D88Image& image, std::int32_t disk, Run& run, const LaterWrites& laterWrites,
+             SectorMap& sectorMap)
+        : json(json), image(image), disk(disk), run(run), laterWrites(laterWrites), sectorMap(sectorMap) {}
 
     void boot(const BootPlan& plan) override {
         sectorMap.start(image);
         json.number("size", image.getDiskSize());
-        writeName("name", image.getDiskName());
+        writeName(json, "name", image.getDiskName());
         json.number("media", image.getMediaType());
         if (isBootDisk(plan)) {
             json.string("boot", plan.signature == BootSignature::A ? "A" : "B");
         } else {
             json.null("boot");
         }
-        writeTracks(image, run.console);
+        writeTracks(json, image, run.console);
         if (!isBootDisk(plan)) {
             json.null("ttlprg");
         }
@@ -175,10 +150,10 @@ public:
         sectorMap.note(index, entry, plan);
         json.beginObject(nullptr, JsonLayout::Inline);
         json.number("index", index);
-        writeName("name", entry.name);
+        writeName(json, "name", entry.name);
         json.hex("bytes_6_11", entry.unused, DIR_UNUSED_SIZE);
-        writeSector("start", entryStart(entry));
-        writeSector("end", entryEnd(entry));
+        writeSector(json, "start", entryStart(entry));
+        writeSector(json, "end", entryEnd(entry));
         json.number("size", plan.size);
         writeOutcome(plan, index);
         json.endObject();
@@ -189,7 +164,7 @@ public:
         if (entriesOpen) {
             json.endArray();
         }
-        writeFree();
+        writeFree(json, sectorMap);
     }
 
 private:
@@ -201,6 +176,7 @@ private:
         json.number("read", writes ? plan.arrived : 0);
         WritePlace later;
         if (writes) {
+            char fileName[NAME_TEXT_SIZE];
             createdFileName(plan.name, run.output.getSettings().utf8Names, fileName, sizeof fileName);
             json.string("file", fileName);
         } else {
@@ -220,14 +196,17 @@ private:
         }
     }
 
+    JsonWriter& json;
     D88Image& image;
     std::int32_t disk;
     Run& run;
     const LaterWrites& laterWrites;
+    // Where files could grow or move to, as d88put counts it.
+    SectorMap& sectorMap;
     bool entriesOpen = false;
 };
 
-void writeDisk(D88Image& image, std::int32_t index, Run& run, const LaterWrites& laterWrites) {
+void writeDisk(JsonWriter& json, D88Image& image, std::int32_t index, Run& run, const LaterWrites& laterWrites) {
     json.beginObject(nullptr, JsonLayout::Lines);
     json.number("index", index);
     json.number("offset", image.getDiskOffset(index));
@@ -235,7 +214,9 @@ void writeDisk(D88Image& image, std::int32_t index, Run& run, const LaterWrites&
     json.boolean("header_read", selected);
     if (selected) {
         run.output.enterDisk(index);
-        JsonDisk steps(image, index, run, laterWrites);
+        // Large: static storage, not the stack.
+        static SectorMap sectorMap;
+        JsonDisk steps(json, image, index, run, laterWrites, sectorMap);
         planDisk(image, run.output, steps, PlanReads::Places);
         steps.finish();
     }
@@ -246,7 +227,8 @@ void writeDisk(D88Image& image, std::int32_t index, Run& run, const LaterWrites&
 }  // namespace
 
 void printJsonDocument(D88Image& image, const char* argument, Run& run, const LaterWrites& laterWrites) {
-    beginUtf8Stream(stdout);
+    const Utf8Stream utf8(stdout);
+    JsonWriter json(stdout);
     json.beginObject(nullptr, JsonLayout::Lines);
     json.number("format", JSON_FORMAT);
     json.string("image", argument);
@@ -258,7 +240,7 @@ void printJsonDocument(D88Image& image, const char* argument, Run& run, const La
             break;
         }
         if (run.selection.takesDisk(i)) {
-            writeDisk(image, i, run, laterWrites);
+            writeDisk(json, image, i, run, laterWrites);
         }
     }
     json.endArray();
@@ -271,5 +253,4 @@ void printJsonDocument(D88Image& image, const char* argument, Run& run, const La
     }
     json.endObject();
     json.finish();
-    endUtf8Stream(stdout);
 }

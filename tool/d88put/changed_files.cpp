@@ -6,7 +6,6 @@
 
 #include "d88/file_io.h"
 #include "tool/cli/messages.h"
-#include "tool/disk/buffers.h"
 
 namespace {
 
@@ -163,7 +162,7 @@ bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t&
     opened.note(place, found.identity, writesFile(file));
     int error = 0;
     // A file d88extract writes no bytes for cannot be as it wrote it.
-    const bool same = writesFile(file) && length == file.size && holdsBytes(in, length, transferBuffer, error);
+    const bool same = writesFile(file) && length == file.size && holdsBytes(in, length, file.bytes, error);
     std::fclose(in);
     if (error != 0) {
         failFile(file.name, error);

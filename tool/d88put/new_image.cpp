@@ -11,23 +11,20 @@
 
 namespace {
 
-// The image is copied a block at a time.
+// The image is copied a block at a time, and each changed file read a
+// block at a time: its pieces mostly come one after another, and a whole
+// small file then takes one read.
 constexpr std::int32_t COPY_BLOCK = 64 * 1024;
-std::uint8_t block[COPY_BLOCK];
-
-// Each changed file is read a block at a time: its pieces mostly come one
-// after another, and a whole small file then takes one read.
-std::uint8_t sourceBlock[COPY_BLOCK];
 
 // The longest path of the temporary file: the new image's and a suffix.
 constexpr std::size_t TEMP_PATH_SIZE = PATH_SIZE + 64;
-char tempPath[TEMP_PATH_SIZE];
 
 // Reads the pieces of one changed file at a time: the writes come sorted by
-// offset, and a file's pieces mostly follow one another.
+// offset, and a file's pieces mostly follow one another. `block`, of
+// COPY_BLOCK bytes, holds what was read of the file.
 class PieceSource {
 public:
-    PieceSource(Run& run, const PutPlan& plan) : run(run), plan(plan) {}
+    PieceSource(Run& run, const PutPlan& plan, std::uint8_t* block) : run(run), plan(plan), block(block) {}
     ~PieceSource() { closeFile(); }
     PieceSource(const PieceSource&) = delete;
     PieceSource& operator=(const PieceSource&) = delete;
@@ -45,16 +42,17 @@ public:
 private:
     bool openChange(std::int32_t change);
     void closeFile();
-    // Reads the block of `from` from `at` into sourceBlock: its length, or
+    // Reads the block of `from` from `at` into `block`: its length, or
     // -1 with `error` set (0 when the file ended early).
     std::int32_t readBlock(std::FILE* from, std::int64_t at, int& error);
     const std::uint8_t* fail(std::int32_t change, int error);
 
     Run& run;
     const PutPlan& plan;
+    std::uint8_t* block;
     std::FILE* file = nullptr;
     std::int32_t openChangeIndex = -1;
-    // The bytes of `file` in sourceBlock: from `blockStart`, `blockLength`.
+    // The bytes of `file` in `block`: from `blockStart`, `blockLength`.
     std::int64_t blockStart = 0;
     std::int32_t blockLength = 0;
     // Where the next read of `file` starts.
@@ -68,7 +66,7 @@ std::int32_t PieceSource::readBlock(std::FILE* from, std::int64_t at, int& error
     errno = 0;
     // Exactly what is left of the file: asking for more would cost a read
     // that finds its end.
-    if ((at != position && !seekFromStart(from, at)) || readBytes(from, sourceBlock, count) != count) {
+    if ((at != position && !seekFromStart(from, at)) || readBytes(from, block, count) != count) {
         error = errno != 0 ? errno : 0;
         position = -1;
         return -1;
@@ -145,7 +143,7 @@ const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
             return fail(write.change, error);
         }
     }
-    std::memcpy(piece, sourceBlock + (from - blockStart), static_cast<std::size_t>(want));
+    std::memcpy(piece, block + (from - blockStart), static_cast<std::size_t>(want));
     return piece;
 }
 
@@ -157,6 +155,8 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
     // The length the plan was made on: a file that grew since (or a device
     // that never ends) gives no more.
     const std::int64_t length = image.getFileLength();
+    // Static storage, not the stack.
+    static std::uint8_t block[COPY_BLOCK];
     if (length < 0) {
         errno = EIO;
         return false;
@@ -220,6 +220,10 @@ bool reportImageChanged(const Run& run) {
 
 bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan)) {
+    // Static storage, not the stack. The interrupt handler keeps its own
+    // copy of the path.
+    static char tempPath[TEMP_PATH_SIZE];
+    static std::uint8_t sourceBlock[COPY_BLOCK];
     RemovedOnInterrupt removed;
     errno = 0;
     std::FILE* out = removed.createFileBeside(path, tempPath, sizeof tempPath);
@@ -228,7 +232,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
                      argumentAsShown(path), systemReason(errno));
         return false;
     }
-    PieceSource source(run, plan);
+    PieceSource source(run, plan, sourceBlock);
     errno = 0;
     bool written = copyWithWrites(image, plan, source, out);
     int error = errno;

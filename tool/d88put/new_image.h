@@ -15,12 +15,13 @@
 bool reportImageChanged(const Run& run);
 
 // Writes `path` (as the command line carries it): every byte of the open
-// image, as long as it was planned, with each write of `plan` (sorted) in place, the file bytes read
-// from the run's output place. `announce` runs once the new image is
-// complete and on the disk, before it takes the name; it may say no. False,
-// after saying why on standard error (but for `announce`'s no), when it
-// could not, or when the image changed since the run opened it: then neither `path`
-// nor a temporary file is left, and a file that had the name is as it was.
+// image, as long as it was planned, with each write of `plan` (sorted) in
+// place, the file bytes read from the run's output place. `announce` runs
+// once the new image is complete and on the disk, before it takes the name;
+// it may say no. False, after saying why on standard error (but for
+// `announce`'s no), when it could not, or when the image changed since the
+// run opened it: then neither `path` nor a temporary file is left, and a
+// file that had the name is as it was.
 bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan));
 

@@ -6,8 +6,9 @@
 #include "d88/d88_image.h"
 #include "tool/d88put/put_plan.h"
 
-// Refuses each change whose writes would cover a disk's header or a record
-// header that a walk of any track reads (its place is damaged), the bytes
+// Refuses each change whose writes would cover a disk's header, a record
+// header that a walk of any track reads, or any byte from where the
+// catalogue stops reading (its place is damaged), the bytes
 // of a sector that another entry's run, TTLPRG, a boot sector or a
 // directory holds, on any disk, or another change's writes (it is
 // cross-linked). A crafted image can make tracks and disks share bytes;

@@ -27,7 +27,7 @@ bool trackHolds(D88Image& image, const RunStop& stop) {
 }
 
 // The decisions d88extract makes for one file, in its order; the bytes stay
-// in transferBuffer for the caller.
+// in transferBuffer, which the plan points to, for the caller.
 FilePlan planFile(D88Image& image, const OutputPlace& output, PlanReads reads, const char* name,
                   std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t size) {
     FilePlan plan;
@@ -42,6 +42,7 @@ FilePlan planFile(D88Image& image, const OutputPlace& output, PlanReads reads, c
         // Bytes that do not arrive must not be the previous file's bytes.
         std::memset(transferBuffer, 0, static_cast<std::size_t>(size));
         got = image.readSectors(track, cylinderOf(track), headOf(track), r, n, transferBuffer, size);
+        plan.bytes = transferBuffer;
     } else {
         got = image.locateSectors(track, cylinderOf(track), headOf(track), r, n, size);
     }

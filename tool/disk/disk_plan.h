@@ -1,8 +1,8 @@
 // What d88extract does with one disk, worked out in the order it works: the
 // boot check, TTLPRG, then each directory entry. d88extract carries each
 // step out and d88info prints it, so the two cannot tell different stories.
-// Steps come one at a time because an entry's bytes (up to 1.5 MB) fill
-// transferBuffer, which holds one file at a time.
+// Steps come one at a time because an entry's bytes (up to
+// TRANSFER_BUFFER_SIZE) fill transferBuffer, which holds one file at a time.
 #ifndef TOOL_DISK_DISK_PLAN_H
 #define TOOL_DISK_DISK_PLAN_H
 
@@ -51,6 +51,10 @@ struct FilePlan {
     const char* refusal = nullptr;
     // Where the run stopped short (track -1 when it did not).
     RunStop stop;
+    // The file's `size` bytes, the missing ones zero, while the step that
+    // is handed the plan runs; null when the plan reads no bytes or the
+    // file has no size.
+    const std::uint8_t* bytes = nullptr;
 };
 
 // How many sectors of its run the reader visits for a file: the whole ones
@@ -69,12 +73,11 @@ inline bool writesFile(const FilePlan& plan) { return writesFile(plan.outcome); 
 
 // What planning reads of each file's run: its bytes, into transferBuffer,
 // or only where its sectors lie (for a program that needs no bytes: reading
-// a crafted image's runs of 1.5 MB again and again would cost seconds).
+// a crafted image's longest runs again and again would cost seconds).
 enum class PlanReads { Bytes, Places };
 
 // Receives the plan of the selected disk, step by step. While `title` or
-// `entry` runs, transferBuffer holds the file's `size` bytes when the plan
-// reads bytes.
+// `entry` runs, the plan's `bytes` are the file's when the plan reads bytes.
 class DiskPlanSteps {
 public:
     // Whether the file `name` (TTLPRG or an entry's) is wanted at all: one

@@ -103,7 +103,7 @@ std::int32_t SectorMap::freeCount() const {
 
 SectorMap::FreeRun SectorMap::longestFreeRun() const {
     FreeRun longest;
-    (void)scanFreeRuns([&longest](const FreeRun& run) {
+    visitFreeRuns([&longest](const FreeRun& run) {
         if (run.length > longest.length) {
             longest = run;
         }
@@ -113,7 +113,15 @@ SectorMap::FreeRun SectorMap::longestFreeRun() const {
 }
 
 SectorMap::FreeRun SectorMap::firstFreeRun(std::int32_t count) const {
-    return scanFreeRuns([count](const FreeRun& run) { return run.length >= count; });
+    FreeRun first;
+    visitFreeRuns([count, &first](const FreeRun& run) {
+        if (run.length < count) {
+            return false;
+        }
+        first = run;
+        return true;
+    });
+    return first;
 }
 
 void mapSelectedDisk(D88Image& image, SectorMap& map) {

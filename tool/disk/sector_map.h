@@ -47,30 +47,30 @@ public:
     // sector 1.
     FreeRun firstFreeRun(std::int32_t count) const;
 
-private:
-    // Hands `grown` each run of free sectors, in the order runs step, each
-    // time it grows by a sector, until `grown` says it is enough: that run,
-    // or none.
-    template <typename Grown>
-    FreeRun scanFreeRuns(Grown grown) const {
+    // Hands `visit` each whole run of free sectors, in the order runs step,
+    // until `visit` returns true (it has found what it looks for).
+    template <typename Visit>
+    void visitFreeRuns(Visit visit) const {
         FreeRun current;
         for (DataSector at{FIRST_FILE_TRACK, DATA_FIRST_SECTOR}; at.track < TRACK_COUNT;
              at = nextDataSector(at)) {
-            if (!isFree(at)) {
+            if (isFree(at)) {
+                if (current.length++ == 0) {
+                    current.start = at;
+                }
+            } else if (current.length > 0) {
+                if (visit(current)) {
+                    return;
+                }
                 current.length = 0;
-                continue;
-            }
-            if (current.length == 0) {
-                current.start = at;
-            }
-            ++current.length;
-            if (grown(current)) {
-                return current;
             }
         }
-        return FreeRun{};
+        if (current.length > 0) {
+            (void)visit(current);
+        }
     }
 
+private:
     static bool onMap(DataSector at);
     static bool isFileSector(DataSector at);
     static std::int32_t fileSectorIndex(DataSector at);

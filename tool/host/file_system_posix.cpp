@@ -62,29 +62,33 @@ bool isFolder(const char* path) {
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-}  // namespace
-
-const NameRules HOST_NAME_RULES = NameRules::Posix;
-
-std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
-
-std::FILE* openRegularImageFile(const char* path, bool& special) {
+// Opens `path` for reading when it is a regular file, with `status` its
+// state. Opening a device can do things (a tape rewinds), and a pipe would
+// wait for a writer for ever: should the name change in between, the open
+// still never waits, and what it opened is looked at again. Null with errno
+// set, and `special` true when `path` is no regular file.
+std::FILE* openRegularFile(const char* path, struct stat& status, bool& special) {
     special = false;
-    // Opening a device can do things (a tape rewinds), and a pipe would
-    // wait for a writer for ever: only what is a regular file is opened,
-    // and what was opened is looked at again.
-    struct stat status;
     if (stat(path, &status) != 0) {
         return nullptr;
     }
-    const int descriptor = S_ISREG(status.st_mode) ? open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY) : -1;
-    if (descriptor >= 0 && (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
-        close(descriptor);
+    if (!S_ISREG(status.st_mode)) {
         special = true;
         return nullptr;
     }
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) {
-        special = !S_ISREG(status.st_mode);
+        return nullptr;
+    }
+    if (fstat(descriptor, &status) != 0) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
+        return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        close(descriptor);
+        special = true;
         return nullptr;
     }
     // A regular file's reads never wait; back to the usual reads.
@@ -98,6 +102,17 @@ std::FILE* openRegularImageFile(const char* path, bool& special) {
         errno = error;
     }
     return file;
+}
+
+}  // namespace
+
+const NameRules HOST_NAME_RULES = NameRules::Posix;
+
+std::FILE* openImageFile(const char* path) { return std::fopen(path, "rb"); }
+
+std::FILE* openRegularImageFile(const char* path, bool& special) {
+    struct stat status;
+    return openRegularFile(path, status, special);
 }
 
 FileVersion versionOfStream(std::FILE* stream) {
@@ -162,46 +177,12 @@ std::FILE* openOutputFile(const OutputName& output, ExistingFile& found) {
     if (!joinPath(output, path)) {
         return nullptr;
     }
-    // Only a regular file is opened: opening a device can do things (a
-    // tape rewinds), and a pipe would wait for a writer for ever.
     struct stat status;
-    if (stat(path, &status) != 0) {
-        return nullptr;
+    std::FILE* file = openRegularFile(path, status, found.special);
+    if (file != nullptr) {
+        found.length = static_cast<std::int64_t>(status.st_size);
+        found.identity = identityOf(status);
     }
-    if (!S_ISREG(status.st_mode)) {
-        found.special = true;
-        return nullptr;
-    }
-    // Should the name change in between, the open still never waits, and
-    // what it opened is looked at again.
-    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    if (fstat(descriptor, &status) != 0) {
-        const int error = errno;
-        close(descriptor);
-        errno = error;
-        return nullptr;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        close(descriptor);
-        found.special = true;
-        return nullptr;
-    }
-    // A regular file's reads never wait; back to the usual reads.
-    const int flags = fcntl(descriptor, F_GETFL);
-    std::FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
-                          ? fdopen(descriptor, "rb")
-                          : nullptr;
-    if (file == nullptr) {
-        const int error = errno;
-        close(descriptor);
-        errno = error;
-        return nullptr;
-    }
-    found.length = static_cast<std::int64_t>(status.st_size);
-    found.identity = identityOf(status);
     return file;
 }
 

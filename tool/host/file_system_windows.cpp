@@ -408,22 +408,31 @@ bool joinFolderPath(const char* folder, const char* name, char* out, std::size_t
     return written >= 0 && static_cast<std::size_t>(written) < size;
 }
 
+namespace {
+
+// Entry names are at most a few bytes; each byte is at most one unit.
+constexpr int NAME_UNITS = 64;
+
+// The entry name `name` as a file's name: in UTF-16, without the spaces and
+// dots Windows drops from the end of a file name. Its length in units, or
+// -1 when it does not convert.
+int fileNameUnits(const char* name, wchar_t (&wide)[NAME_UNITS]) {
+    int length = MultiByteToWideChar(NAME_CODE_PAGE, 0, name, -1, wide, NAME_UNITS) - 1;
+    while (length > 0 && (wide[length - 1] == L' ' || wide[length - 1] == L'.')) {
+        --length;
+    }
+    return length;
+}
+
+}  // namespace
+
 bool sameOutputName(const char* a, const char* b, bool) {
-    // Entry names are at most a few bytes; each byte is at most one unit.
-    constexpr int NAME_UNITS = 64;
     wchar_t wideA[NAME_UNITS];
     wchar_t wideB[NAME_UNITS];
-    int lengthA = MultiByteToWideChar(NAME_CODE_PAGE, 0, a, -1, wideA, NAME_UNITS) - 1;
-    int lengthB = MultiByteToWideChar(NAME_CODE_PAGE, 0, b, -1, wideB, NAME_UNITS) - 1;
+    const int lengthA = fileNameUnits(a, wideA);
+    const int lengthB = fileNameUnits(b, wideB);
     if (lengthA < 0 || lengthB < 0) {
         return std::strcmp(a, b) == 0;
-    }
-    // Windows drops them from a file name.
-    while (lengthA > 0 && (wideA[lengthA - 1] == L' ' || wideA[lengthA - 1] == L'.')) {
-        --lengthA;
-    }
-    while (lengthB > 0 && (wideB[lengthB - 1] == L' ' || wideB[lengthB - 1] == L'.')) {
-        --lengthB;
     }
     return CompareStringOrdinal(wideA, lengthA, wideB, lengthB, TRUE) == CSTR_EQUAL;
 }
@@ -431,15 +440,9 @@ bool sameOutputName(const char* a, const char* b, bool) {
 const char* outputNameProblem(const char*, bool) { return nullptr; }
 
 std::uint32_t outputNameHash(const char* name, bool) {
-    constexpr int NAME_UNITS = 64;
     wchar_t wide[NAME_UNITS];
-    int length = MultiByteToWideChar(NAME_CODE_PAGE, 0, name, -1, wide, NAME_UNITS) - 1;
-    if (length < 0) {
-        length = 0;
-    }
-    while (length > 0 && (wide[length - 1] == L' ' || wide[length - 1] == L'.')) {
-        --length;
-    }
+    const int units = fileNameUnits(name, wide);
+    const int length = units > 0 ? units : 0;
     // The file system's own upper case, as CompareStringOrdinal ignoring
     // case uses it: the same for names that differ only in case.
     wchar_t upper[NAME_UNITS];
@@ -524,15 +527,9 @@ bool canMakeFolders(const char* path) {
 }
 
 void createdFileName(const char* name, bool, char* out, std::size_t size) {
-    constexpr int NAME_UNITS = 64;
     wchar_t wide[NAME_UNITS];
-    int length = MultiByteToWideChar(NAME_CODE_PAGE, 0, name, -1, wide, NAME_UNITS) - 1;
-    if (length < 0) {
-        length = 0;
-    }
-    while (length > 0 && (wide[length - 1] == L' ' || wide[length - 1] == L'.')) {
-        --length;
-    }
+    const int units = fileNameUnits(name, wide);
+    const int length = units > 0 ? units : 0;
     const int bytes = length == 0 ? 0
                                   : WideCharToMultiByte(CP_UTF8, 0, wide, length, out, static_cast<int>(size) - 1,
                                                         nullptr, nullptr);

@@ -6,9 +6,21 @@
 
 #include <cstdio>
 
-// From now on `stream` passes its bytes unchanged, and a console shows them
-// as UTF-8, until endUtf8Stream, which flushes it and restores the console.
-void beginUtf8Stream(std::FILE* stream);
-void endUtf8Stream(std::FILE* stream);
+// While one lives, `stream` passes its bytes unchanged and a console shows
+// them as UTF-8; at its end the stream is flushed and the console given
+// back its code page, which outlives the program.
+class Utf8Stream {
+public:
+    explicit Utf8Stream(std::FILE* stream);
+    ~Utf8Stream();
+    Utf8Stream(const Utf8Stream&) = delete;
+    Utf8Stream& operator=(const Utf8Stream&) = delete;
+
+private:
+    std::FILE* stream;
+    // The console's code page before, where one was changed; 0 for none.
+    // Only a Windows console has one.
+    [[maybe_unused]] unsigned savedCodePage = 0;
+};
 
 #endif

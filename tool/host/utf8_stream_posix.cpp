@@ -1,5 +1,5 @@
 #include "tool/host/utf8_stream.h"
 
 // Bytes pass unchanged already; a terminal reads them as its locale says.
-void beginUtf8Stream(std::FILE*) {}
-void endUtf8Stream(std::FILE* stream) { std::fflush(stream); }
+Utf8Stream::Utf8Stream(std::FILE* stream) : stream(stream) {}
+Utf8Stream::~Utf8Stream() { std::fflush(stream); }

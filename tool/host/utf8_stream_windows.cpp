@@ -5,14 +5,7 @@
 #include "tool/host/terminal.h"
 #include "tool/host/utf8_stream.h"
 
-namespace {
-
-// The console's code page before, to give back: it outlives the program.
-UINT savedCodePage = 0;
-
-}  // namespace
-
-void beginUtf8Stream(std::FILE* stream) {
+Utf8Stream::Utf8Stream(std::FILE* stream) : stream(stream) {
     std::fflush(stream);
     (void)_setmode(_fileno(stream), _O_BINARY);
     if (isTerminal(stream)) {
@@ -21,10 +14,9 @@ void beginUtf8Stream(std::FILE* stream) {
     }
 }
 
-void endUtf8Stream(std::FILE* stream) {
+Utf8Stream::~Utf8Stream() {
     std::fflush(stream);
     if (savedCodePage != 0) {
         (void)SetConsoleOutputCP(savedCodePage);
-        savedCodePage = 0;
     }
 }
