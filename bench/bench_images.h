@@ -8,8 +8,9 @@
 //      asking for the longest run from track 1 sector 3 (1,523 sectors);
 //   b  disk a, then a disk whose size is minus a's, so that the catalogue
 //      holds disk a 32 times;
-//   c  one disk whose 164 track-table entries all point at one track of
-//      65,535 records holding every sector of the disk after 64,704 others;
+//   c  64 disks, each with its 164 track-table entries all pointing at
+//      one track of 65,535 records holding every sector of a realistic disk
+//      after 64,704 others;
 //   d  a realistic disk whose tracks 1 to 163 each hold sector 1, then
 //      65,529 records of data size 0 with sector 1's identity, then sectors 2
 //      to 5;
