@@ -91,11 +91,9 @@ std::FILE* openRegularFile(const char* path, struct stat& status, bool& special)
         special = true;
         return nullptr;
     }
-    // A regular file's reads never wait; back to the usual reads.
-    const int flags = fcntl(descriptor, F_GETFL);
-    std::FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
-                          ? fdopen(descriptor, "rb")
-                          : nullptr;
+    // O_NONBLOCK changes nothing for a regular file's reads, which never
+    // wait: it stays, saving two calls for each of thousands of files.
+    std::FILE* file = fdopen(descriptor, "rb");
     if (file == nullptr) {
         const int error = errno;
         close(descriptor);
