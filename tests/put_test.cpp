@@ -93,7 +93,7 @@ TEST(PutRoundTrip, ExtractedFilesPutBackGiveTheImageByteForByte) {
         const ToolResult result = put(scratch, with(with({"-C", "out"}, options), {"-o", "new.d88", image}));
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, noFileChanged(image));
         EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
         EXPECT_EQ(readFile(scratch.image()), original);
     }
@@ -156,7 +156,7 @@ TEST(PutRoundTrip, EditedFilesComeBackAndNothingElseChanges) {
             seen.insert("refused");
             continue;
         }
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, result.out.empty() ? noFileChanged(image) : "");
         for (const char* done : {"written in its place", "grown to", "moved to"}) {
             if (result.out.find(done) != std::string::npos) {
                 seen.insert(done);
@@ -401,6 +401,51 @@ TEST(PutCases, OnlyTheFilesTakenGoBack) {
     EXPECT_TRUE(nothingNew(scratch));
 }
 
+TEST(PutCases, NothingIsSilent) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"-C", "out", image});
+    const std::string stray = "d88put: notes.txt: not put back: no entry of this name on the disk (--add makes one)\n";
+    const std::string dryRun = "d88put: new.d88: not written (-n, --dry-run)\n";
+
+    // Files an editor leaves, and files no NAME takes, are no strays.
+    writeFile(scratch.work() / "out" / ".HELLO.swp", text("x"));
+    writeFile(scratch.work() / "out" / "notes.txt", text("my notes"));
+    ToolResult result = put(scratch, {"-C", "out", "-o", "new.d88", image, "HELLO"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, noFileChanged(image));
+    EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
+    fs::remove(scratch.work() / "new.d88");
+
+    result = put(scratch, {"-n", "-C", "out", "-o", "new.d88", image, "HELLO"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "d88put: no file changed: new.d88 would be a copy of " + image + "\n" + dryRun);
+
+    // A file no entry names is refused by name, and the last word of a dry
+    // run is still that nothing was written.
+    for (const Args& dry : {Args{}, Args{"-n"}}) {
+        result = put(scratch, with(dry, {"-C", "out", "-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, dry.empty() ? stray : stray + dryRun);
+        EXPECT_TRUE(nothingNew(scratch));
+    }
+
+    // Folders that hold none of the image's files: taken out with other
+    // options, or another folder.
+    fs::create_directory(scratch.work() / "empty");
+    for (const Args& options : {Args{"--disk-folders", "-C", "out"}, Args{"-C", "empty"}}) {
+        result = put(scratch, with(options, {"-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "d88put: " + options.back() +
+                                  ": holds none of the image's files (taken out with other -C, --disk-folders or "
+                                  "--utf8?)\n");
+        EXPECT_TRUE(nothingNew(scratch));
+    }
+    EXPECT_EQ(readFile(scratch.image()), original);
+}
+
 TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
@@ -423,6 +468,7 @@ TEST(PutCommandLine, DoubleDashFollowsOutputAsTheSynopsisShows) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
     const std::string image = scratch.image().string();
+    (void)extract(scratch, {image});
     EXPECT_EQ(put(scratch, {"-n", "-o", "new.d88", "--", image}).status, 0);
     const ToolResult before = put(scratch, {"-n", "--", "-o", "new.d88", image});
     EXPECT_EQ(before.status, 2);

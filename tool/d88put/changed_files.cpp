@@ -98,7 +98,8 @@ private:
     // Whether the file of `file` (at `place`) is there and differs from
     // what d88extract writes for it, its length in `length`; one that
     // cannot be read is reported.
-    bool differs(const FilePlan& file, WritePlace place, std::int64_t& length);
+    // `present`: whether the file is there at all.
+    bool differs(const FilePlan& file, WritePlace place, std::int64_t& length, bool& present);
     // Whether entry `index` is a change already, of this disk's earlier
     // listing at the same place: then that change stands for this one too.
     bool joinEarlierListing(std::int32_t index, const char* name, std::int64_t length);
@@ -125,7 +126,15 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     const WritePlace place{disk, index};
     laterWrites.note(place, file);
     std::int64_t length = 0;
-    if (!makesFile(file) || !differs(file, place, length)) {
+    if (!makesFile(file)) {
+        return;
+    }
+    bool present = false;
+    const bool changed = differs(file, place, length, present);
+    if (writesFile(file)) {
+        plan.noteTakenFile(present);
+    }
+    if (!changed) {
         return;
     }
     if (listedBefore && joinEarlierListing(index, file.name, length)) {
@@ -142,10 +151,11 @@ bool ChangeFinder::makesFile(const FilePlan& file) const {
     return writesFile(file) || (file.name[0] != '\0' && nameRefusal(run.output, file.name) == nullptr);
 }
 
-bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t& length) {
+bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t& length, bool& present) {
     errno = 0;
     ExistingFile found;
     std::FILE* in = openToCompare(run.output, file.name, found);
+    present = in != nullptr || found.special;
     if (in == nullptr) {
         if (found.special) {
             failFile(file.name, 0);

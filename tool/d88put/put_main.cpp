@@ -10,6 +10,7 @@
 #include "tool/d88put/placement.h"
 #include "tool/d88put/put_plan.h"
 #include "tool/d88put/put_report.h"
+#include "tool/d88put/strays.h"
 #include "tool/d88put/write_check.h"
 #include "tool/disk/later_writes.h"
 #include "tool/host/arguments.h"
@@ -25,13 +26,15 @@ constexpr char ABOUT[] =
     "longer than its run grows into the free sectors after it, or with\n"
     "--relocate moves to the first free run long enough. With NAMEs, or\n"
     "--disk, only the files d88extract takes with them are put back. Refused\n"
-    "files are named on standard error, and then no NEW is written. IMAGE is\n"
-    "never written.\n";
+    "files, and files no entry names, are named on standard error, and then\n"
+    "no NEW is written. A run that changes nothing says so. IMAGE is never\n"
+    "written.\n";
 
 // Static storage, not the stack (see LATER_WRITES_BUDGET, PUT_PLAN_BUDGET).
 LaterWrites laterWrites;
 OpenedFiles openedFiles;
 PutPlan plan;
+Strays strays;
 
 // Renaming the new image into place would replace the image itself, or a
 // folder, a device or a pipe of that name; nor can it be made where its
@@ -74,6 +77,15 @@ bool putBack(D88Image& image, Run& run) {
                      argumentAsShown(line.output));
         return false;
     }
+    findStrays(image, run, newIdentity, strays);
+    // Not one of the files d88extract would write, and nothing else either:
+    // most likely files taken out with other options, which this run would
+    // silently leave as they are.
+    if (plan.holdsNoTakenFile() && strays.count() == 0) {
+        std::fprintf(stderr, "%s: %s: holds none of the image's files (taken out with other -C, --disk-folders or --utf8?)\n",
+                     run.console.program, argumentAsShown(line.directory != nullptr ? line.directory : "."));
+        return false;
+    }
     placeChanges(image, plan, line.relocate);
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the
@@ -83,9 +95,10 @@ bool putBack(D88Image& image, Run& run) {
         reportImageReadError(run.console, line.image, image.getReadError());
     } else {
         reportRefusals(run, plan);
+        reportStrays(run, strays);
     }
     const bool namesMissed = run.selection.reportNamesNotFound(run.console);
-    bool done = !plan.anyRefused() && !run.fileFailed && !readFailed && !namesMissed;
+    bool done = !plan.anyRefused() && strays.count() == 0 && !run.fileFailed && !readFailed && !namesMissed;
     // The lines go out before NEW takes its name: one that cannot be said
     // leaves no NEW, so that the status holds for both.
     if (done && line.dryRun) {
@@ -96,13 +109,31 @@ bool putBack(D88Image& image, Run& run) {
             reportImageReadError(run.console, line.image, image.getReadError());
         }
     }
+    // A run that changes nothing looks like success and may be a mistake:
+    // say so.
+    if (done && plan.changeCount() == 0) {
+        // The shown argument's storage is reused: one at a time.
+        std::fprintf(stderr, "%s: no file changed: %s", run.console.program, argumentAsShown(line.output));
+        std::fprintf(stderr, " %s a copy of %s\n", line.dryRun ? "would be" : "is", argumentAsShown(line.image));
+    }
+    return done;
+}
+
+// With -n, the last word says that nothing was written, whatever came
+// before.
+bool putBackOrTry(D88Image& image, Run& run) {
+    const bool done = putBack(image, run);
+    if (run.line.dryRun) {
+        std::fprintf(stderr, "%s: %s: not written (-n, --dry-run)\n", run.console.program,
+                     argumentAsShown(run.line.output));
+    }
     return done;
 }
 
 // -o is required: the parser refuses a call without it.
 constexpr Program D88PUT = {"d88put", USAGE, ABOUT, PUT_OPTIONS, STATUS_FAILED,
                             STATUS_WRONG_CALL, WrongCallForm::UsageLine, false,
-                            OpenFailureForm::NamedReason, true, checkNewImage, putBack};
+                            OpenFailureForm::NamedReason, true, checkNewImage, putBackOrTry};
 
 }  // namespace
 

@@ -100,7 +100,18 @@ public:
         changes = 0;
         writes = 0;
         sorted = 0;
+        takenFiles = 0;
+        foundFiles = 0;
     }
+
+    // A file d88extract writes for a taken entry, and whether the folder
+    // holds it: a folder that holds none of them is most likely not the
+    // one d88extract wrote.
+    void noteTakenFile(bool found) {
+        ++takenFiles;
+        foundFiles += found ? 1 : 0;
+    }
+    bool holdsNoTakenFile() const { return takenFiles > 0 && foundFiles == 0; }
 
     std::int32_t changeCount() const { return changes; }
     Change& change(std::int32_t index) { return changeList[index]; }
@@ -146,6 +157,8 @@ private:
     std::int32_t writes = 0;
     std::int32_t order[MAX_WRITES];
     std::int32_t sorted = 0;
+    std::int32_t takenFiles = 0;
+    std::int32_t foundFiles = 0;
 };
 
 // What a plan may take: static storage, with the image's in d88put's memory

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tool/cli/messages.h"
+#include "tool/host/arguments.h"
 
 namespace {
 
@@ -48,6 +49,20 @@ void reportRefusals(Run& run, const PutPlan& plan) {
         describeRefusal(change, reason, sizeof reason);
         reportFileProblem(run.console, run.output.shownName(change.place.disk, change.name).text,
                           "not put back: %s", reason);
+    }
+}
+
+void reportStrays(Run& run, const Strays& strays) {
+    for (std::int32_t i = 0; i < strays.keptCount(); ++i) {
+        char shown[FOLDER_FILE_NAME_SIZE + SHOWN_NAME_SIZE];
+        strayShownName(run, strays.at(i), shown, sizeof shown);
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s: not put back: no entry of this name on the disk (--add makes one)\n",
+                     run.console.program, argumentAsShown(shown));
+    }
+    if (strays.count() > strays.keptCount()) {
+        std::fprintf(stderr, "%s: %ld more files with no entry of their name on the disk\n", run.console.program,
+                     static_cast<long>(strays.count() - strays.keptCount()));
     }
 }
 
