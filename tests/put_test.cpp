@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -17,6 +18,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using Tree = std::map<std::string, Bytes>;
+
+// The options that let d88put change a disk's directory.
+const Args ROOM_OPTIONS = {"--shrink", "--relocate"};
 
 Args with(Args args, const Args& more) {
     args.insert(args.end(), more.begin(), more.end());
@@ -96,6 +100,70 @@ TEST(PutRoundTrip, ExtractedFilesPutBackGiveTheImageByteForByte) {
         EXPECT_EQ(result.err, noFileChanged(image));
         EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
         EXPECT_EQ(readFile(scratch.image()), original);
+        // Every option that lets the directory change finds nothing to do.
+        const ToolResult roomy =
+            put(scratch, with(with(with({"-C", "out"}, options), ROOM_OPTIONS), {"-o", "roomy.d88", image}));
+        ASSERT_EQ(roomy.status, 0) << roomy.err;
+        EXPECT_EQ(roomy.err, noFileChanged(image, "roomy.d88"));
+        EXPECT_EQ(readFile(scratch.work() / "roomy.d88"), original);
+    }
+}
+
+TEST(PutRoundTrip, ShorterFilesShrinkAndTheRestStillComesBack) {
+    DamagedImages images(2331);
+    std::mt19937 random(2331);
+    const auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::set<std::string> seen;
+    const int rounds = toolRunsOnWindows() ? 4 : 60;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        const Extracted taken(images, random, {});
+        const Scratch& scratch = taken.scratch;
+        const Tree before = treeOf(scratch.work() / "out");
+        Tree edited;
+        for (int edits = pick(1, 3); edits > 0 && !before.empty(); --edits) {
+            auto file = before.begin();
+            std::advance(file, pick(0, static_cast<int>(before.size()) - 1));
+            Bytes changed = file->second;
+            if (pick(0, 2) == 0) {
+                changed.resize(changed.size() + static_cast<std::size_t>(pick(1, 3000)), 0x5A);
+            } else {
+                changed.resize(static_cast<std::size_t>(pick(0, static_cast<int>(changed.size()))));
+            }
+            writeFile(scratch.work() / "out" / file->first, changed);
+            edited[file->first] = changed;
+        }
+        const ToolResult result =
+            put(scratch, with({"-C", "out"}, with(ROOM_OPTIONS, {"-o", "new.d88", taken.image})));
+        EXPECT_EQ(readFile(scratch.image()), taken.original);
+        if (result.status != 0) {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err, "");
+            EXPECT_TRUE(nothingNew(scratch));
+            continue;
+        }
+        if (result.out.find("shrunk to") != std::string::npos) {
+            seen.insert("shrunk");
+        }
+        (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
+        const Tree after = treeOf(scratch.work() / "back");
+        EXPECT_EQ(after.size(), before.size());
+        for (const auto& [path, bytes] : before) {
+            const auto edit = edited.find(path);
+            if (edit == edited.end()) {
+                EXPECT_EQ(after.at(path), bytes) << path;
+                continue;
+            }
+            // A file holds its whole sectors, at least one; TTLPRG its
+            // whole place.
+            Bytes expected = edit->second;
+            const std::size_t sectors = std::max<std::size_t>(1, (expected.size() + 1023) / 1024) * 1024;
+            expected.resize(path == "TTLPRG" ? bytes.size() : sectors, 0);
+            EXPECT_EQ(after.at(path), expected) << path;
+        }
+    }
+    if (!toolRunsOnWindows()) {
+        EXPECT_EQ(seen, std::set<std::string>{"shrunk"});
     }
 }
 
@@ -401,6 +469,36 @@ TEST(PutCases, OnlyTheFilesTakenGoBack) {
     EXPECT_TRUE(nothingNew(scratch));
 }
 
+TEST(PutCases, AShrunkFileGivesItsTailToAFileThatMoves) {
+    // A 2/1-2/4, B 2/5, C 3/1-3/5: no free sector.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 4), dirEntry("B", 2, 5, 2, 5), dirEntry("C", 3, 1, 3, 5)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"-C", "out", image});
+    const Bytes c = readFile(scratch.work() / "out" / "C");
+    writeFile(scratch.work() / "out" / "A", text("short"));
+    writeFile(scratch.work() / "out" / "B", bytes(3000, 0xB0));
+
+    ToolResult result = put(scratch, {"-C", "out", "--relocate", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
+    result = put(scratch, {"-C", "out", "--relocate", "--shrink", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n");
+    EXPECT_EQ(readFile(scratch.image()), original);
+    (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
+    EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("short"), 1024));
+    EXPECT_EQ(readFile(scratch.work() / "back" / "B"), padded(bytes(3000, 0xB0), 3072));
+    EXPECT_EQ(readFile(scratch.work() / "back" / "C"), c);
+    // Only sector data changed: the new image is as long as the old.
+    EXPECT_EQ(readFile(scratch.work() / "new.d88").size(), original.size());
+}
+
 TEST(PutCases, NothingIsSilent) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
@@ -459,7 +557,7 @@ TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     const ToolResult help = put(scratch, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--disk=N", "--utf8",
-                               "--relocate", "--dry-run"}) {
+                               "--relocate", "--shrink", "--dry-run"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }

@@ -52,6 +52,9 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Relocate:
             line.relocate = true;
             break;
+        case Option::Shrink:
+            line.shrink = true;
+            break;
         case Option::DryRun:
             line.dryRun = true;
             break;

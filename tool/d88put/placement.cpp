@@ -26,9 +26,14 @@ public:
     // A disk of the image (selected) whose changes come next.
     void enterDisk() { mapped = false; }
 
-    // Decides change `index` where it lies: in its run, grown into the free
-    // sectors after it, or refused; false when only a move can place it.
-    bool placeWithoutMoving(std::int32_t index);
+    // Decides change `index` where it lies when its run holds it: in its
+    // run, or with `shrink` in the sectors it needs, giving the rest back;
+    // refused when it cannot go back at all. Leaves it Pending when it is
+    // longer than its run.
+    void placeInRun(std::int32_t index, bool shrink);
+    // Grows a pending change into the free sectors after its run; false
+    // when only a move can place it.
+    bool growInPlace(std::int32_t index);
     void move(std::int32_t index);
 
 private:
@@ -57,6 +62,8 @@ private:
     bool planSector(std::int32_t index, const SectorLocation& location, std::int32_t size, std::int32_t piece);
     void planEntryPlace(std::int32_t index);
     void noRoom(Change& change);
+    // Keeps the first `kept` sectors of the change's run and frees the rest.
+    void giveBack(Change& change, std::int32_t kept);
 
     D88Image& image;
     PutPlan& plan;
@@ -85,32 +92,57 @@ void Placer::noRoom(Change& change) {
     change.refuseNoFreeRun(sectorsFor(change.length));
 }
 
-bool Placer::placeWithoutMoving(std::int32_t index) {
+void Placer::placeInRun(std::int32_t index, bool shrink) {
     Change& change = plan.change(index);
     if (change.result == PutResult::Refused) {
-        return true;
+        return;
     }
     // Bytes d88extract could not read in full would not come back alike.
     if (change.outcome != FileOutcome::Written) {
         change.refuse(Refusal::Damaged);
-        return true;
+        return;
     }
     if (change.isTitle()) {
         placeTitle(index);
-        return true;
+        return;
     }
     const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
     const std::int32_t needed = sectorsOnDisk(change.length);
     findRunEnd(change, runSectors);
-    if (needed >= 0 && needed <= runSectors) {
-        change.result = PutResult::InPlace;
-        change.sectors = runSectors;
-        planRun(index, change.start, runSectors);
-        return true;
+    if (needed < 0 || needed > runSectors) {
+        return;
     }
+    // An entry holds at least one sector, an empty file's too.
+    const std::int32_t kept = shrink && needed < runSectors ? (needed > 0 ? needed : 1) : runSectors;
+    if (kept < runSectors) {
+        giveBack(change, kept);
+        change.result = PutResult::Shrunk;
+        planEntryPlace(index);
+    } else {
+        change.result = PutResult::InPlace;
+    }
+    change.sectors = kept;
+    planRun(index, change.start, kept);
+}
+
+void Placer::giveBack(Change& change, std::int32_t kept) {
+    needMap();
+    DataSector at = change.start;
+    for (std::int32_t i = 1; i < kept; ++i) {
+        at = nextDataSector(at);
+    }
+    change.end = at;
+    for (std::int32_t i = kept; i < change.runSize / DATA_SECTOR_SIZE; ++i) {
+        at = nextDataSector(at);
+        sectorMap.release(at, change.place.entry);
+    }
+}
+
+bool Placer::growInPlace(std::int32_t index) {
+    Change& change = plan.change(index);
     // A run that moves is not written: only the map tells it is shared.
     needMap();
-    return crossLinked(change) || grow(index, needed);
+    return crossLinked(change) || grow(index, sectorsOnDisk(change.length));
 }
 
 void Placer::placeTitle(std::int32_t index) {
@@ -232,7 +264,7 @@ void Placer::planEntryPlace(std::int32_t index) {
 
 }  // namespace
 
-void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
+void placeChanges(D88Image& image, PutPlan& plan, const PlacementChoices& choices) {
     // Large: static storage, not the stack.
     static SectorMap sectorMap;
     Placer placer(image, plan, sectorMap);
@@ -245,25 +277,30 @@ void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
         }
         done[listing] = true;
         const std::int32_t offset = plan.change(first).diskOffset;
-        // One disk, whichever of its listings: every file that grows in
-        // place first, then the ones that move, in directory order.
+        const auto onDisk = [&plan, offset](std::int32_t i) { return plan.change(i).diskOffset == offset; };
+        // One disk, whichever of its listings, in steps that each see the
+        // room the steps before freed: the files that fit their runs
+        // (shrunk ones giving sectors back), those that grow where they
+        // are, then the ones that move; each step in directory order.
         (void)image.selectDisk(plan.change(first).place.disk);
         placer.enterDisk();
+        for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+            if (onDisk(i)) {
+                placer.placeInRun(i, choices.shrink);
+            }
+        }
         bool moves = false;
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
-            if (plan.change(i).diskOffset == offset) {
-                Change& change = plan.change(i);
-                if (!placer.placeWithoutMoving(i)) {
-                    if (relocate) {
-                        moves = true;
-                    } else {
-                        change.refuse(Refusal::NoRoomAfter);
-                    }
+            if (onDisk(i) && plan.change(i).result == PutResult::Pending && !placer.growInPlace(i)) {
+                if (choices.relocate) {
+                    moves = true;
+                } else {
+                    plan.change(i).refuse(Refusal::NoRoomAfter);
                 }
             }
         }
         for (std::int32_t i = first; moves && i < plan.changeCount(); ++i) {
-            if (plan.change(i).diskOffset == offset && plan.change(i).result == PutResult::Pending) {
+            if (onDisk(i) && plan.change(i).result == PutResult::Pending) {
                 placer.move(i);
             }
         }

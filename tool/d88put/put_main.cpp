@@ -24,7 +24,8 @@ constexpr char ABOUT[] =
     "each file that differs from what d88extract, with the same -C,\n"
     "--disk-folders and --utf8, writes for it put back in its place. A file\n"
     "longer than its run grows into the free sectors after it, or with\n"
-    "--relocate moves to the first free run long enough. With NAMEs, or\n"
+    "--relocate moves to the first free run long enough; with --shrink a\n"
+    "shorter file gives back the sectors it no longer needs. With NAMEs, or\n"
     "--disk, only the files d88extract takes with them are put back. Refused\n"
     "files, and files no entry names, are named on standard error, and then\n"
     "no NEW is written. A run that changes nothing says so. IMAGE is never\n"
@@ -86,7 +87,7 @@ bool putBack(D88Image& image, Run& run) {
                      run.console.program, argumentAsShown(line.directory != nullptr ? line.directory : "."));
         return false;
     }
-    placeChanges(image, plan, line.relocate);
+    placeChanges(image, plan, PlacementChoices{line.relocate, line.shrink});
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the
     // one thing to say then.

@@ -30,6 +30,7 @@ enum class Refusal {
 enum class PutResult {
     Pending,  // not placed yet
     InPlace,  // in the sectors of its run, zeros after it
+    Shrunk,   // in the first sectors of its run, which ends there now
     Grown,    // its run goes on into the free sectors after it
     Moved,    // to a run of free sectors elsewhere on its disk
     Refused,  // not put back; the run writes no new image

@@ -74,6 +74,9 @@ bool announce(Run& run, const PutPlan& plan) {
         terminalSafeName(run.console, stdout, shown.text, safe, sizeof safe);
         putText(run.console, stdout, safe);
         switch (change.result) {
+        case PutResult::Shrunk:
+            std::printf(": shrunk to %ld sectors\n", static_cast<long>(change.sectors));
+            break;
         case PutResult::Grown:
             std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
             break;
