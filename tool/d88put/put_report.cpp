@@ -37,6 +37,12 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
     }
 }
 
+// "track T sector S": every line that names a sector says it alike, so
+// that how the numbers are written is decided here once.
+void printSectorPlace(DataSector at) {
+    std::printf("track %ld sector %ld", static_cast<long>(at.track), static_cast<long>(at.sector));
+}
+
 }  // namespace
 
 void reportRefusals(Run& run, const PutPlan& plan) {
@@ -81,8 +87,9 @@ bool announce(Run& run, const PutPlan& plan) {
             std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
             break;
         case PutResult::Moved:
-            std::printf(": moved to track %ld sector %ld\n", static_cast<long>(change.start.track),
-                        static_cast<long>(change.start.sector));
+            std::printf(": moved to ");
+            printSectorPlace(change.start);
+            std::printf("\n");
             break;
         case PutResult::InPlace:
         case PutResult::Pending:

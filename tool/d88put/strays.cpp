@@ -33,6 +33,10 @@ public:
     // Whether an entry of disk `onDisk` (any disk when it is -1) writes the
     // file of entry name `name`.
     bool holds(const char* name, std::int32_t onDisk) const;
+    // Whether an entry of disk `onDisk` (any disk when it is -1) writes a
+    // file named `file` exactly: for names that do not turn back, such as
+    // bytes no character stands for, which Windows writes as a stand-in.
+    bool creates(const char* file, std::int32_t onDisk) const;
 
     void boot(const BootPlan&) override {}
     void title(const FilePlan& file) override { note(file); }
@@ -63,6 +67,19 @@ bool KnownNames::holds(const char* name, std::int32_t onDisk) const {
     for (const KnownName* known = first; known != list + count && known->hash == hash; ++known) {
         if ((onDisk < 0 || known->disk == onDisk) && sameOutputName(known->name, name, utf8)) {
             return true;
+        }
+    }
+    return false;
+}
+
+bool KnownNames::creates(const char* file, std::int32_t onDisk) const {
+    char created[FOLDER_FILE_NAME_SIZE];
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (onDisk < 0 || list[i].disk == onDisk) {
+            createdFileName(list[i].name, utf8, created, sizeof created);
+            if (std::strcmp(created, file) == 0) {
+                return true;
+            }
         }
     }
     return false;
@@ -116,7 +133,7 @@ void listFolder(Run& run, const char* folder, std::int32_t disk, const FileIdent
         entryNameOf(fileName, utf8, turnedBack, sizeof turnedBack);
         const bool entryLength = turnedBack[0] != '\0' && std::strlen(turnedBack) <= DIR_NAME_SIZE;
         if ((entryLength && knownNames.holds(turnedBack, disk)) || !run.selection.takesFile(turnedBack)
-            || isImageOrNew(run, folder, fileName, newImage)) {
+            || isImageOrNew(run, folder, fileName, newImage) || knownNames.creates(fileName, disk)) {
             continue;
         }
         Stray* stray = strays.add();
