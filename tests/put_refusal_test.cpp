@@ -171,6 +171,24 @@ std::vector<Refused> refusedCases() {
              {},
              refused("A", "the image's tracks run through each other too much to check its place")});
     }
+    // --delete: a disk that would lose its only file; a name two entries
+    // write; a directory whose second sector is missing.
+    cases.push_back({"empties its disk",
+                     {dataDisk({dirEntry("A", 2, 1, 2, 1)}, 2), dataDisk({dirEntry("X", 2, 1, 2, 1)}, 2)},
+                     {{"X", text("x")}},
+                     {"--delete"},
+                     refused("A", "its disk would lose every file it has")});
+    cases.push_back({"several entries",
+                     {dataDisk({dirEntry("SAME", 2, 1, 2, 1), dirEntry("SAME", 2, 2, 2, 2), dirEntry("K", 2, 3, 2, 3)}, 2)},
+                     {{"K", text("k")}},
+                     {"--delete"},
+                     refused("SAME", "several entries write it: d88put cannot tell which to delete")});
+    {
+        Disk disk = dataDisk({dirEntry("A", 2, 1, 2, 1), dirEntry("K", 2, 2, 2, 2)}, 2);
+        disk.tracks[1].erase(disk.tracks[1].begin() + 1);
+        cases.push_back({"damaged directory", {disk}, {{"K", text("k")}}, {"--delete"},
+                         refused("A", "its disk's directory is damaged")});
+    }
     return cases;
 }
 

@@ -55,6 +55,9 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Shrink:
             line.shrink = true;
             break;
+        case Option::Delete:
+            line.deleteMissing = true;
+            break;
         case Option::DryRun:
             line.dryRun = true;
             break;

@@ -11,7 +11,7 @@
 
 #include "d88/d88_format.h"
 
-enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, Shrink, DryRun, Json };
+enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, Shrink, Delete, DryRun, Json };
 
 struct OptionInfo {
     Option option;
@@ -34,6 +34,7 @@ inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Output, 'o', "output", "FILE", "write the new image to FILE (required)"},
     {Option::Relocate, 0, "relocate", nullptr, "move a file that cannot grow where it is to free sectors"},
     {Option::Shrink, 0, "shrink", nullptr, "give the sectors a shorter file no longer needs back"},
+    {Option::Delete, 0, "delete", nullptr, "remove the entry of each file taken away from the folder"},
     {Option::DryRun, 'n', "dry-run", nullptr, "say what would be done; write nothing"},
     {Option::Json, 0, "json", nullptr, "print one JSON document instead of the page"},
 };
@@ -73,7 +74,8 @@ inline constexpr OptionInfo PUT_OWN_HELP[] = {
 inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
                                               | optionBit(Option::Utf8) | optionBit(Option::Disk)
                                               | optionBit(Option::Output) | optionBit(Option::Relocate)
-                                              | optionBit(Option::Shrink) | optionBit(Option::DryRun),
+                                              | optionBit(Option::Shrink) | optionBit(Option::Delete)
+                                              | optionBit(Option::DryRun),
                                           false, true, PUT_OWN_HELP, std::size(PUT_OWN_HELP),
                                           optionBit(Option::Output)};
 
@@ -116,6 +118,7 @@ struct CommandLine {
     const char* output = nullptr;  // null: none given
     bool relocate = false;
     bool shrink = false;
+    bool deleteMissing = false;
     bool dryRun = false;
     bool json = false;
     DiskChoice disks;  // none asked for: every disk

@@ -102,8 +102,9 @@ private:
     bool differs(const FilePlan& file, WritePlace place, std::int64_t& length, bool& present);
     // Whether entry `index` is a change already, of this disk's earlier
     // listing at the same place: then that change stands for this one too.
+    // `length` -1: the file is missing, to be deleted.
     bool joinEarlierListing(std::int32_t index, const char* name, std::int64_t length);
-    void addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
+    Change* addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
     bool sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length);
     void failFile(const char* name, int error);
 
@@ -134,6 +135,13 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     if (writesFile(file)) {
         plan.noteTakenFile(present);
     }
+    // A file taken away from its folder: with --delete its entry goes.
+    if (!present && writesFile(file) && index != TITLE_ENTRY && run.line.deleteMissing) {
+        if (!listedBefore || !joinEarlierListing(index, file.name, -1)) {
+            addChange(file, place, entry, 0)->action = ChangeAction::Delete;
+        }
+        return;
+    }
     if (!changed) {
         return;
     }
@@ -155,7 +163,8 @@ bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t&
     errno = 0;
     ExistingFile found;
     std::FILE* in = openToCompare(run.output, file.name, found);
-    present = in != nullptr || found.special;
+    // One that cannot be read is there, just not to be read.
+    present = in != nullptr || found.special || errno != ENOENT;
     if (in == nullptr) {
         if (found.special) {
             failFile(file.name, 0);
@@ -191,8 +200,14 @@ bool ChangeFinder::joinEarlierListing(std::int32_t index, const char* name, std:
         if (earlier.diskOffset != diskOffset || earlier.place.entry != index || earlier.place.disk == disk) {
             continue;
         }
+        const bool deleted = length < 0;
         if (!run.output.getSettings().diskFolders) {
             earlier.place.disk = disk;
+        } else if (deleted || earlier.action == ChangeAction::Delete) {
+            // Taken away from both copies' folders, or from one only.
+            if (deleted != (earlier.action == ChangeAction::Delete)) {
+                earlier.refuse(Refusal::CopiesDiffer, disk);
+            }
         } else if (!sameAsEarlierCopy(earlier, name, length)) {
             earlier.refuse(Refusal::CopiesDiffer, disk);
         }
@@ -201,11 +216,9 @@ bool ChangeFinder::joinEarlierListing(std::int32_t index, const char* name, std:
     return false;
 }
 
-void ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length) {
+Change* ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length) {
+    // There is room for every entry of every disk.
     Change* change = plan.addChange();
-    if (change == nullptr) {
-        return;  // cannot happen: there is room for every entry of every disk
-    }
     change->place = place;
     change->diskOffset = diskOffset;
     std::strncpy(change->name, file.name, DIR_NAME_SIZE);
@@ -213,6 +226,7 @@ void ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEn
     change->length = length;
     change->outcome = file.outcome;
     change->runSize = file.size;
+    return change;
 }
 
 bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length) {
@@ -264,7 +278,18 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
     // A file belongs to the write whose bytes d88extract leaves in it; a
     // file no entry writes, to the entry that names it. Names that open one
     // file are one name.
+    // A file several taken entries write: which of them to delete cannot
+    // be told.
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        Change& change = plan.change(i);
+        if (change.action == ChangeAction::Delete && laterWrites.anyOther(change.name, change.place)) {
+            change.refuse(Refusal::SeveralEntries);
+        }
+    }
     plan.keepChanges([&laterWrites, &opened](const Change& change) {
+        if (change.action == ChangeAction::Delete) {
+            return true;
+        }
         WritePlace later;
         const bool own = writesFile(change.outcome) ? !laterWrites.find(change.name, change.place, later)
                                                      : !laterWrites.any(change.name, change.place.disk);

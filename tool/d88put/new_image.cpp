@@ -27,7 +27,8 @@ char tempPath[TEMP_PATH_SIZE];
 // offset, and a file's pieces mostly follow one another.
 class PieceSource {
 public:
-    PieceSource(Run& run, const PutPlan& plan) : run(run), plan(plan) {}
+    PieceSource(Run& run, const PutPlan& plan, const DirectoryCopies& copies)
+        : run(run), plan(plan), copies(copies) {}
     ~PieceSource() { closeFile(); }
     PieceSource(const PieceSource&) = delete;
     PieceSource& operator=(const PieceSource&) = delete;
@@ -52,6 +53,7 @@ private:
 
     Run& run;
     const PutPlan& plan;
+    const DirectoryCopies& copies;
     std::FILE* file = nullptr;
     std::int32_t openChangeIndex = -1;
     // The bytes of `file` in sourceBlock: from `blockStart`, `blockLength`.
@@ -127,6 +129,9 @@ const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
     if (write.piece == ENTRY_PLACE_PIECE) {
         storeEntryPlace(piece, change.start, change.end);
         return piece;
+    }
+    if (change.action == ChangeAction::Directory) {
+        return copies.at(copies.find(change.diskOffset)).bytes + std::int64_t{write.piece} * DATA_SECTOR_SIZE;
     }
     const std::int64_t from = std::int64_t{write.piece} * change.pieceSize();
     if (from >= change.length) {
@@ -209,7 +214,7 @@ bool copyWithWrites(D88Image& image, const PutPlan& plan, PieceSource& source, s
 
 }  // namespace
 
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const DirectoryCopies& copies, const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan)) {
     RemovedOnInterrupt removed;
     errno = 0;
@@ -219,7 +224,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
                      argumentAsShown(path), systemReason(errno));
         return false;
     }
-    PieceSource source(run, plan);
+    PieceSource source(run, plan, copies);
     errno = 0;
     bool written = copyWithWrites(image, plan, source, out);
     int error = errno;

@@ -23,8 +23,16 @@ public:
     Placer(D88Image& image, PutPlan& plan, SectorMap& sectorMap)
         : image(image), plan(plan), sectorMap(sectorMap) {}
 
-    // A disk of the image (selected) whose changes come next.
-    void enterDisk() { mapped = false; }
+    // A disk of the image (selected) whose changes come next, and its
+    // directory copy when entries leave it (else null).
+    void enterDisk(DirectoryCopy* copy) {
+        mapped = false;
+        directory = copy;
+    }
+    // Removes a deleted file's entry, freeing the sectors of its run.
+    void remove(std::int32_t index);
+    // The writes of the directory copy, as a change of its own.
+    void planDirectory(std::int32_t disk, std::int32_t offset);
 
     // Decides change `index` where it lies when its run holds it: in its
     // run, or with `shrink` in the sectors it needs, giving the rest back;
@@ -70,7 +78,40 @@ private:
     // Which sectors the disk's entries hold and which are free.
     SectorMap& sectorMap;
     bool mapped = false;
+    DirectoryCopy* directory = nullptr;
 };
+
+void Placer::remove(std::int32_t index) {
+    Change& change = plan.change(index);
+    needMap();
+    DataSector at = entryStart(change.entry);
+    for (std::int32_t i = 0; i < change.runSize / DATA_SECTOR_SIZE; ++i, at = nextDataSector(at)) {
+        sectorMap.release(at, change.place.entry);
+    }
+    directory->remove(change.place.entry);
+    change.result = PutResult::Deleted;
+}
+
+void Placer::planDirectory(std::int32_t disk, std::int32_t offset) {
+    Change* change = plan.addChange();
+    if (change == nullptr) {
+        return;  // cannot happen: deletes were changes before
+    }
+    change->action = ChangeAction::Directory;
+    change->place = WritePlace{disk, SYSTEM_AREA};
+    change->diskOffset = offset;
+    change->length = DIRECTORY_SIZE;
+    change->result = PutResult::InPlace;
+    const std::int32_t index = plan.changeCount() - 1;
+    for (std::int32_t piece = 0; piece < DIRECTORY_SECTOR_COUNT; ++piece) {
+        const SectorLocation location =
+            image.locateSector(DIRECTORY_TRACK, cylinderOf(DIRECTORY_TRACK), headOf(DIRECTORY_TRACK),
+                               DIRECTORY_FIRST_SECTOR + piece, DATA_SIZE_CODE);
+        if (!planSector(index, location, DATA_SECTOR_SIZE, piece)) {
+            return;
+        }
+    }
+}
 
 bool Placer::crossLinked(Change& change) {
     const std::int32_t self = change.place.entry;
@@ -247,6 +288,12 @@ bool Placer::planSector(std::int32_t index, const SectorLocation& location, std:
 }
 
 void Placer::planEntryPlace(std::int32_t index) {
+    // The directory written whole holds the new place.
+    if (directory != nullptr) {
+        const Change& change = plan.change(index);
+        directory->storePlace(change.place.entry, change.start, change.end);
+        return;
+    }
     // The entry's record lies in one of the directory's sectors.
     const std::int32_t at = plan.change(index).place.entry * DIR_ENTRY_SIZE;
     const SectorLocation location =
@@ -264,7 +311,33 @@ void Placer::planEntryPlace(std::int32_t index) {
 
 }  // namespace
 
-void placeChanges(D88Image& image, PutPlan& plan, const PlacementChoices& choices) {
+// The directory copy of the disk at `offset` when a change of it deletes
+// an entry, else null; the deletes are refused when it cannot be read.
+DirectoryCopy* copyDirectory(D88Image& image, PutPlan& plan, DirectoryCopies& copies, std::int32_t first,
+                             std::int32_t offset) {
+    bool deletes = false;
+    for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        deletes = deletes || (change.diskOffset == offset && change.action == ChangeAction::Delete);
+    }
+    if (!deletes) {
+        return nullptr;
+    }
+    DirectoryCopy* copy = copies.add();
+    if (copy != nullptr && copy->read(image, offset)) {
+        return copy;
+    }
+    for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+        Change& change = plan.change(i);
+        if (change.diskOffset == offset && change.action == ChangeAction::Delete) {
+            change.refuse(Refusal::DirectoryDamaged);
+        }
+    }
+    return nullptr;
+}
+
+void placeChanges(D88Image& image, PutPlan& plan, DirectoryCopies& copies, const PlacementChoices& choices) {
+    copies.clear();
     // Large: static storage, not the stack.
     static SectorMap sectorMap;
     Placer placer(image, plan, sectorMap);
@@ -283,9 +356,27 @@ void placeChanges(D88Image& image, PutPlan& plan, const PlacementChoices& choice
         // (shrunk ones giving sectors back), those that grow where they
         // are, then the ones that move; each step in directory order.
         (void)image.selectDisk(plan.change(first).place.disk);
-        placer.enterDisk();
+        DirectoryCopy* copy = copyDirectory(image, plan, copies, first, offset);
+        placer.enterDisk(copy);
+        const auto deletes = [&plan](std::int32_t i) {
+            return plan.change(i).action == ChangeAction::Delete && plan.change(i).result != PutResult::Refused;
+        };
+        for (std::int32_t i = first; copy != nullptr && i < plan.changeCount(); ++i) {
+            if (onDisk(i) && deletes(i)) {
+                placer.remove(i);
+            }
+        }
+        // A wrong or empty folder must not empty a disk.
+        if (copy != nullptr && !copy->holdsAnyEntry()) {
+            for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+                if (onDisk(i) && plan.change(i).action == ChangeAction::Delete) {
+                    plan.change(i).result = PutResult::Pending;
+                    plan.change(i).refuse(Refusal::EmptiesDisk);
+                }
+            }
+        }
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
-            if (onDisk(i)) {
+            if (onDisk(i) && plan.change(i).action == ChangeAction::Put) {
                 placer.placeInRun(i, choices.shrink);
             }
         }
@@ -303,6 +394,9 @@ void placeChanges(D88Image& image, PutPlan& plan, const PlacementChoices& choice
             if (onDisk(i) && plan.change(i).result == PutResult::Pending) {
                 placer.move(i);
             }
+        }
+        if (copy != nullptr) {
+            placer.planDirectory(plan.change(first).place.disk, offset);
         }
     }
 }

@@ -5,6 +5,7 @@
 #define TOOL_D88PUT_PLACEMENT_H
 
 #include "d88/d88_image.h"
+#include "tool/d88put/directory_copy.h"
 #include "tool/d88put/put_plan.h"
 
 // What the command line lets placement do besides writing in place and
@@ -20,6 +21,8 @@ struct PlacementChoices {
 // refuses it: a run d88extract cannot read in full, TTLPRG longer than its
 // 3840 bytes, a run that shares a sector with another entry's, or a file
 // with no room.
-void placeChanges(D88Image& image, PutPlan& plan, const PlacementChoices& choices);
+// A disk that loses entries gets a copy of its directory in `copies`,
+// written whole.
+void placeChanges(D88Image& image, PutPlan& plan, DirectoryCopies& copies, const PlacementChoices& choices);
 
 #endif

@@ -25,7 +25,9 @@ constexpr char ABOUT[] =
     "--disk-folders and --utf8, writes for it put back in its place. A file\n"
     "longer than its run grows into the free sectors after it, or with\n"
     "--relocate moves to the first free run long enough; with --shrink a\n"
-    "shorter file gives back the sectors it no longer needs. With NAMEs, or\n"
+    "shorter file gives back the sectors it no longer needs; with --delete\n"
+    "a file taken away from the folder leaves the disk, and the entries after\n"
+    "it move up a slot. With NAMEs, or\n"
     "--disk, only the files d88extract takes with them are put back. Refused\n"
     "files, and files no entry names, are named on standard error, and then\n"
     "no NEW is written. A run that changes nothing says so. IMAGE is never\n"
@@ -35,6 +37,7 @@ constexpr char ABOUT[] =
 LaterWrites laterWrites;
 OpenedFiles openedFiles;
 PutPlan plan;
+DirectoryCopies directoryCopies;
 Strays strays;
 
 // Renaming the new image into place would replace the image itself, or a
@@ -87,7 +90,7 @@ bool putBack(D88Image& image, Run& run) {
                      run.console.program, argumentAsShown(line.directory != nullptr ? line.directory : "."));
         return false;
     }
-    placeChanges(image, plan, PlacementChoices{line.relocate, line.shrink});
+    placeChanges(image, plan, directoryCopies, PlacementChoices{line.relocate, line.shrink});
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the
     // one thing to say then.
@@ -105,7 +108,7 @@ bool putBack(D88Image& image, Run& run) {
     if (done && line.dryRun) {
         done = announce(run, plan);
     } else if (done) {
-        done = writeNewImage(image, run, plan, line.output, announce);
+        done = writeNewImage(image, run, plan, directoryCopies, line.output, announce);
         if (!done && image.hasReadError()) {
             reportImageReadError(run.console, line.image, image.getReadError());
         }

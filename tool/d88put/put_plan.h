@@ -25,6 +25,16 @@ enum class Refusal {
     TooManyWrites,  // more sectors change than a run can check
     Unchecked,      // the image's tracks run through each other too much
                     // for the check of its place
+    SeveralEntries,  // --delete: several taken entries write the file
+    EmptiesDisk,     // --delete: its disk would lose every file it has
+    DirectoryDamaged,  // --delete: its disk's directory cannot be read in full
+};
+
+// What a change does to its disk.
+enum class ChangeAction : std::uint8_t {
+    Put,        // puts the file's bytes back
+    Delete,     // removes the entry of a file missing from its folder
+    Directory,  // writes its disk's directory copy (see DirectoryCopies)
 };
 
 enum class PutResult {
@@ -33,6 +43,7 @@ enum class PutResult {
     Shrunk,   // in the first sectors of its run, which ends there now
     Grown,    // its run goes on into the free sectors after it
     Moved,    // to a run of free sectors elsewhere on its disk
+    Deleted,  // its entry leaves the directory
     Refused,  // not put back; the run writes no new image
 };
 
@@ -44,6 +55,7 @@ struct Change {
     // Where that disk starts in the image: disks listed at one place are one.
     std::int32_t diskOffset = 0;
     char name[DIR_NAME_SIZE + 1] = {};
+    ChangeAction action = ChangeAction::Put;
     // The directory entry as listed (not for TTLPRG).
     DirEntry entry{};
     // The file's length in bytes.

@@ -31,6 +31,11 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
     case Refusal::Unchecked:
         std::snprintf(text, size, "the image's tracks run through each other too much to check its place");
         return;
+    case Refusal::SeveralEntries:
+        std::snprintf(text, size, "several entries write it: d88put cannot tell which to delete");
+        return;
+    case Refusal::EmptiesDisk: std::snprintf(text, size, "its disk would lose every file it has"); return;
+    case Refusal::DirectoryDamaged: std::snprintf(text, size, "its disk's directory is damaged"); return;
     case Refusal::TooManyWrites:
         std::snprintf(text, size, "more sectors change than d88put can check in one run");
         return;
@@ -53,7 +58,8 @@ void reportRefusals(Run& run, const PutPlan& plan) {
         }
         char reason[80];
         describeRefusal(change, reason, sizeof reason);
-        reportFileProblem(run.console, run.output.shownName(change.place.disk, change.name).text,
+        const char* name = change.action == ChangeAction::Directory ? "(directory)" : change.name;
+        reportFileProblem(run.console, run.output.shownName(change.place.disk, name).text,
                           "not put back: %s", reason);
     }
 }
@@ -75,11 +81,15 @@ void reportStrays(Run& run, const Strays& strays) {
 bool announce(Run& run, const PutPlan& plan) {
     for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
+        if (change.action == ChangeAction::Directory) {
+            continue;  // said by the entries that made it change
+        }
         const ShownName shown = run.output.shownName(change.place.disk, change.name);
         char safe[SHOWN_NAME_SIZE];
         terminalSafeName(run.console, stdout, shown.text, safe, sizeof safe);
         putText(run.console, stdout, safe);
         switch (change.result) {
+        case PutResult::Deleted: std::printf(": deleted\n"); break;
         case PutResult::Shrunk:
             std::printf(": shrunk to %ld sectors\n", static_cast<long>(change.sectors));
             break;

@@ -62,7 +62,8 @@ class Checker {
 public:
     Checker(D88Image& image, PutPlan& plan, WalkedStarts& walked) : image(image), plan(plan), walked(walked) {
         for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
-            anyShrunk = anyShrunk || plan.change(i).result == PutResult::Shrunk;
+            const PutResult result = plan.change(i).result;
+            anyShrunk = anyShrunk || result == PutResult::Shrunk || result == PutResult::Deleted;
         }
     }
 
@@ -171,8 +172,9 @@ std::int32_t Checker::keptSectors(std::int32_t disk, std::int32_t entry, std::in
     const std::int32_t offset = image.getDiskOffset(disk);
     for (std::int32_t i = 0; anyShrunk && i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
-        if (change.result == PutResult::Shrunk && change.diskOffset == offset && change.place.entry == entry) {
-            return change.sectors;
+        if ((change.result == PutResult::Shrunk || change.result == PutResult::Deleted)
+            && change.diskOffset == offset && change.place.entry == entry) {
+            return change.result == PutResult::Deleted ? 0 : change.sectors;
         }
     }
     return listed;
@@ -199,7 +201,8 @@ public:
     void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
         Holder holder = disk;
         holder.entry = index;
-        // A run that shrinks this run holds only the sectors it keeps.
+        // An entry this run shrinks holds only the sectors it keeps; one it
+    // deletes, none.
         const std::int32_t held = checker.keptSectors(disk.disk, index, plan.size / DATA_SECTOR_SIZE);
         if (held > 0) {
             checker.heldRun(holder, entry.startTrack, entry.startSector, DATA_SIZE_CODE, DATA_SECTOR_SIZE, held,

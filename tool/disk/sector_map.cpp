@@ -86,13 +86,18 @@ void SectorMap::release(DataSector at, std::int32_t entry) {
         return;
     }
     std::int16_t* pair = holders[at.track][at.sector];
+    // An entry beyond the two named is not known to visit it: kept, to be
+    // safe.
+    if (pair[0] != entry && pair[1] != entry) {
+        return;
+    }
     // A count that reached its top no longer says when none is left.
     if (isFileSector(at) && visits[fileSectorIndex(at)] > 0 && visits[fileSectorIndex(at)] < UINT8_MAX) {
         --visits[fileSectorIndex(at)];
     }
     if (pair[1] == entry) {
         pair[1] = NO_ENTRY;
-    } else if (pair[0] == entry) {
+    } else {
         pair[0] = pair[1];
         pair[1] = NO_ENTRY;
     }
