@@ -132,8 +132,9 @@ void listFolder(Run& run, const char* folder, std::int32_t disk, const FileIdent
         }
         entryNameOf(fileName, utf8, turnedBack, sizeof turnedBack);
         const bool entryLength = turnedBack[0] != '\0' && std::strlen(turnedBack) <= DIR_NAME_SIZE;
-        if ((entryLength && knownNames.holds(turnedBack, disk)) || !run.selection.takesFile(turnedBack)
-            || isImageOrNew(run, folder, fileName, newImage) || knownNames.creates(fileName, disk)) {
+        // Asked last: a NAME that a stray matches counts as found.
+        if ((entryLength && knownNames.holds(turnedBack, disk)) || isImageOrNew(run, folder, fileName, newImage)
+            || knownNames.creates(fileName, disk) || !run.selection.takesFile(turnedBack)) {
             continue;
         }
         Stray* stray = strays.add();
