@@ -20,7 +20,7 @@ namespace {
 using Tree = std::map<std::string, Bytes>;
 
 // The options that let d88put change a disk's directory.
-const Args ROOM_OPTIONS = {"--shrink", "--delete", "--relocate"};
+const Args ROOM_OPTIONS = {"--add", "--shrink", "--delete", "--relocate"};
 
 Args with(Args args, const Args& more) {
     args.insert(args.end(), more.begin(), more.end());
@@ -184,6 +184,47 @@ TEST(PutRoundTrip, ShrunkAndDeletedFilesLeaveTheRestAsTheFolderHasIt) {
     }
     if (!toolRunsOnWindows()) {
         EXPECT_EQ(seen, (std::set<std::string>{"shrunk to", "deleted"}));
+    }
+}
+
+TEST(PutRoundTrip, AnAddedFileComesBackFromTheNewImageAndNothingElseChanges) {
+    DamagedImages images(5150);
+    std::mt19937 random(5150);
+    std::set<std::string> seen;
+    const int rounds = toolRunsOnWindows() ? 4 : 40;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        const Extracted taken(images, random, {"--disk-folders"});
+        const Scratch& scratch = taken.scratch;
+        // A disk listed again would list the new entry in each copy.
+        if (taken.period != 0 || !fs::exists(scratch.work() / "out" / "disk00")) {
+            continue;
+        }
+        Tree expected = treeOf(scratch.work() / "out");
+        const std::string name = "N" + std::to_string(round);
+        Bytes added(static_cast<std::size_t>(std::uniform_int_distribution<int>(1, 5000)(random)));
+        for (std::uint8_t& byte : added) {
+            byte = static_cast<std::uint8_t>(random());
+        }
+        writeFile(scratch.work() / "out" / "disk00" / name, added);
+        const ToolResult result =
+            put(scratch, with({"--disk-folders", "-C", "out"}, with(ROOM_OPTIONS, {"-o", "new.d88", taken.image})));
+        EXPECT_EQ(readFile(scratch.image()), taken.original);
+        if (result.status != 0) {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err.find("not put back"), std::string::npos) << result.err;
+            EXPECT_TRUE(nothingNew(scratch));
+            continue;
+        }
+        seen.insert("added");
+        EXPECT_EQ(readFile(scratch.work() / "new.d88").size(), taken.original.size());
+        (void)extract(scratch, {"--disk-folders", "-C", "back", (scratch.work() / "new.d88").string()});
+        added.resize((added.size() + 1023) / 1024 * 1024, 0);
+        expected["disk00/" + name] = added;
+        EXPECT_EQ(treeOf(scratch.work() / "back"), expected);
+    }
+    if (!toolRunsOnWindows()) {
+        EXPECT_EQ(seen, std::set<std::string>{"added"});
     }
 }
 
@@ -557,6 +598,47 @@ TEST(PutCases, ADeletedFileLeavesItsSlotAndItsRoom) {
     EXPECT_LE(changed, 2u * 1024 + 3u * 1024);
 }
 
+TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
+    // A 2/1; free from 2/2 on.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk, disk});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"--disk=1", "-C", "out", image});
+    writeFile(scratch.work() / "out" / "ZED", bytes(2000, 0x2E));
+    writeFile(scratch.work() / "out" / "BEE", text("bee"));
+
+    // Two disks: which one gets them must be said.
+    ToolResult result = put(scratch, {"--add", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "d88put: --add needs --disk-folders or one --disk=N\n"
+                          "Try 'd88put --help' for more information.\n");
+    EXPECT_TRUE(nothingNew(scratch));
+    result = put(scratch, {"--add", "--disk=1", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n");
+    EXPECT_EQ(readFile(scratch.image()), original);
+    const Bytes after = readFile(scratch.work() / "new.d88");
+    ASSERT_EQ(after.size(), original.size());
+    (void)extract(scratch, {"--disk=1", "-C", "back", (scratch.work() / "new.d88").string()});
+    EXPECT_EQ(treeOf(scratch.work() / "back"), (Tree{{"A", readFile(scratch.work() / "out" / "A")},
+                                                     {"BEE", padded(text("bee"), 1024)},
+                                                     {"ZED", padded(bytes(2000, 0x2E), 2048)}}));
+    // The new entries, in the second disk's directory: name, bytes 6 to 11
+    // zero, place; then the end mark. The first disk is as it was.
+    const std::size_t directory = original.size() / 2 + 0x2B0 + 16;
+    const Bytes bee = {'B', 'E', 'E', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 2, 2};
+    const Bytes zed = {'Z', 'E', 'D', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 2, 4};
+    EXPECT_EQ(Bytes(after.begin() + directory + 16, after.begin() + directory + 32), bee);
+    EXPECT_EQ(Bytes(after.begin() + directory + 32, after.begin() + directory + 48), zed);
+    EXPECT_EQ(after[directory + 48], 0xFF);
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + original.size() / 2, original.begin()));
+}
+
 TEST(PutCases, NothingIsSilent) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
@@ -615,7 +697,7 @@ TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     const ToolResult help = put(scratch, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--disk=N", "--utf8",
-                               "--relocate", "--shrink", "--delete", "--dry-run"}) {
+                               "--relocate", "--shrink", "--delete", "--add", "--dry-run"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }

@@ -58,6 +58,9 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Delete:
             line.deleteMissing = true;
             break;
+        case Option::Add:
+            line.addStrays = true;
+            break;
         case Option::DryRun:
             line.dryRun = true;
             break;

@@ -11,7 +11,7 @@
 
 #include "d88/d88_format.h"
 
-enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, Shrink, Delete, DryRun, Json };
+enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, Shrink, Delete, Add, DryRun, Json };
 
 struct OptionInfo {
     Option option;
@@ -35,6 +35,7 @@ inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Relocate, 0, "relocate", nullptr, "move a file that cannot grow where it is to free sectors"},
     {Option::Shrink, 0, "shrink", nullptr, "give the sectors a shorter file no longer needs back"},
     {Option::Delete, 0, "delete", nullptr, "remove the entry of each file taken away from the folder"},
+    {Option::Add, 0, "add", nullptr, "make an entry for each file no entry names"},
     {Option::DryRun, 'n', "dry-run", nullptr, "say what would be done; write nothing"},
     {Option::Json, 0, "json", nullptr, "print one JSON document instead of the page"},
 };
@@ -75,6 +76,7 @@ inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionB
                                               | optionBit(Option::Utf8) | optionBit(Option::Disk)
                                               | optionBit(Option::Output) | optionBit(Option::Relocate)
                                               | optionBit(Option::Shrink) | optionBit(Option::Delete)
+                                              | optionBit(Option::Add)
                                               | optionBit(Option::DryRun),
                                           false, true, PUT_OWN_HELP, std::size(PUT_OWN_HELP),
                                           optionBit(Option::Output)};
@@ -119,6 +121,7 @@ struct CommandLine {
     bool relocate = false;
     bool shrink = false;
     bool deleteMissing = false;
+    bool addStrays = false;
     bool dryRun = false;
     bool json = false;
     DiskChoice disks;  // none asked for: every disk

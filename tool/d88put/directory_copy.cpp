@@ -52,3 +52,21 @@ std::int32_t DirectoryCopies::find(std::int32_t offset) const {
     }
     return -1;
 }
+
+bool DirectoryCopy::append(const char* name, DataSector start, DataSector end) {
+    std::int32_t slot = 0;
+    while (slot < DIRECTORY_ENTRIES && !isDirectoryEnd(bytes + slot * DIR_ENTRY_SIZE)) {
+        ++slot;
+    }
+    if (slot == DIRECTORY_ENTRIES) {
+        return false;
+    }
+    std::uint8_t* entry = bytes + slot * DIR_ENTRY_SIZE;
+    std::memset(entry, 0, DIR_ENTRY_SIZE);
+    std::memcpy(entry, name, std::strlen(name));
+    storeEntryPlace(entry + DIR_PLACE_OFFSET, start, end);
+    if (slot + 1 < DIRECTORY_ENTRIES) {
+        bytes[(slot + 1) * DIR_ENTRY_SIZE] = DIR_END_MARK;
+    }
+    return true;
+}

@@ -28,6 +28,10 @@ struct DirectoryCopy {
     void storePlace(std::int32_t entry, DataSector start, DataSector end);
     // Whether any listed entry with a name is left.
     bool holdsAnyEntry() const;
+    // Lists a new entry `name` at `start` to `end` where the listing ends,
+    // bytes 6 to 11 zero, and ends the listing after it; false when all 128
+    // slots are listed.
+    bool append(const char* name, DataSector start, DataSector end);
 
 private:
     bool isRemoved(std::int32_t entry) const { return ((removed[entry / 8] >> (entry % 8)) & 1u) != 0; }

@@ -31,6 +31,9 @@ public:
     }
     // Removes a deleted file's entry, freeing the sectors of its run.
     void remove(std::int32_t index);
+    // Lists an added file in the next slot, its bytes in the first free
+    // run long enough.
+    void add(std::int32_t index);
     // The writes of the directory copy, as a change of its own.
     void planDirectory(std::int32_t disk, std::int32_t offset);
 
@@ -90,6 +93,38 @@ void Placer::remove(std::int32_t index) {
     }
     directory->remove(change.place.entry);
     change.result = PutResult::Deleted;
+}
+
+void Placer::add(std::int32_t index) {
+    Change& change = plan.change(index);
+    if (change.length == 0) {
+        change.refuse(Refusal::EmptyFile);
+        return;
+    }
+    const std::int32_t needed = sectorsOnDisk(change.length);
+    needMap();
+    const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
+    if (room.length == 0) {
+        noRoom(change);
+        return;
+    }
+    DataSector at = room.start;
+    for (std::int32_t i = 0; i < needed; ++i) {
+        change.end = at;
+        at = nextDataSector(at);
+    }
+    if (!directory->append(change.name, room.start, change.end)) {
+        change.refuse(Refusal::DirectoryFull);
+        return;
+    }
+    at = room.start;
+    for (std::int32_t i = 0; i < needed; ++i, at = nextDataSector(at)) {
+        sectorMap.take(at);
+    }
+    change.result = PutResult::Added;
+    change.start = room.start;
+    change.sectors = needed;
+    planRun(index, change.start, needed);
 }
 
 void Placer::planDirectory(std::int32_t disk, std::int32_t offset) {
@@ -318,7 +353,7 @@ DirectoryCopy* copyDirectory(D88Image& image, PutPlan& plan, DirectoryCopies& co
     bool deletes = false;
     for (std::int32_t i = first; i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
-        deletes = deletes || (change.diskOffset == offset && change.action == ChangeAction::Delete);
+        deletes = deletes || (change.diskOffset == offset && change.action != ChangeAction::Put);
     }
     if (!deletes) {
         return nullptr;
@@ -329,7 +364,7 @@ DirectoryCopy* copyDirectory(D88Image& image, PutPlan& plan, DirectoryCopies& co
     }
     for (std::int32_t i = first; i < plan.changeCount(); ++i) {
         Change& change = plan.change(i);
-        if (change.diskOffset == offset && change.action == ChangeAction::Delete) {
+        if (change.diskOffset == offset && change.action != ChangeAction::Put) {
             change.refuse(Refusal::DirectoryDamaged);
         }
     }
@@ -382,7 +417,8 @@ void placeChanges(D88Image& image, PutPlan& plan, DirectoryCopies& copies, const
         }
         bool moves = false;
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
-            if (onDisk(i) && plan.change(i).result == PutResult::Pending && !placer.growInPlace(i)) {
+            const bool puts = onDisk(i) && plan.change(i).action == ChangeAction::Put;
+            if (puts && plan.change(i).result == PutResult::Pending && !placer.growInPlace(i)) {
                 if (choices.relocate) {
                     moves = true;
                 } else {
@@ -391,8 +427,16 @@ void placeChanges(D88Image& image, PutPlan& plan, DirectoryCopies& copies, const
             }
         }
         for (std::int32_t i = first; moves && i < plan.changeCount(); ++i) {
-            if (onDisk(i) && plan.change(i).result == PutResult::Pending) {
+            if (onDisk(i) && plan.change(i).action == ChangeAction::Put
+                && plan.change(i).result == PutResult::Pending) {
                 placer.move(i);
+            }
+        }
+        // Adds last, in the order they came: by their names' bytes.
+        for (std::int32_t i = first; copy != nullptr && i < plan.changeCount(); ++i) {
+            if (onDisk(i) && plan.change(i).action == ChangeAction::Add
+                && plan.change(i).result != PutResult::Refused) {
+                placer.add(i);
             }
         }
         if (copy != nullptr) {

@@ -1,7 +1,9 @@
 #include "tool/d88put/put_main.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "tool/cli/messages.h"
 #include "tool/cli/program.h"
@@ -27,7 +29,8 @@ constexpr char ABOUT[] =
     "--relocate moves to the first free run long enough; with --shrink a\n"
     "shorter file gives back the sectors it no longer needs; with --delete\n"
     "a file taken away from the folder leaves the disk, and the entries after\n"
-    "it move up a slot. With NAMEs, or\n"
+    "it move up a slot; with --add a file no entry names gets a new entry in\n"
+    "the first free run long enough. With NAMEs, or\n"
     "--disk, only the files d88extract takes with them are put back. Refused\n"
     "files, and files no entry names, are named on standard error, and then\n"
     "no NEW is written. A run that changes nothing says so. IMAGE is never\n"
@@ -64,6 +67,93 @@ bool checkNewImage(Run& run) {
     return true;
 }
 
+// The disk that gets the strays' entries without --disk-folders: the one
+// disk taken, or -1 when several are.
+std::int32_t onlyDiskTaken(const D88Image& image, const Run& run) {
+    std::int32_t only = -1;
+    for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
+        if (run.selection.takesDisk(disk)) {
+            if (only >= 0) {
+                return -1;
+            }
+            only = disk;
+        }
+    }
+    return only;
+}
+
+// Why the stray cannot become an entry by its name, or null.
+const char* addNameRefusal(const Run& run, const Stray& stray) {
+    if (stray.name[0] == '\0' || static_cast<std::uint8_t>(stray.name[0]) == DIR_END_MARK
+        || nameRefusal(run.output, stray.name) != nullptr) {
+        return "its name is no entry name (1 to 6 bytes) d88extract writes as it is";
+    }
+    char created[FOLDER_FILE_NAME_SIZE];
+    createdFileName(stray.name, run.output.getSettings().utf8Names, created, sizeof created);
+    if (std::strcmp(created, stray.file) != 0) {
+        return "its name is no entry name (1 to 6 bytes) d88extract writes as it is";
+    }
+    if (std::strcmp(stray.name, TITLE_NAME) == 0) {
+        return "TTLPRG is never added";
+    }
+    return nullptr;
+}
+
+// Turns each stray into a change that adds it, by its disk and then its
+// name's bytes; false when any is refused by its name (said here) or the
+// call leaves its disk open.
+bool planAdds(D88Image& image, Run& run) {
+    const std::int32_t only = onlyDiskTaken(image, run);
+    if (!run.line.diskFolders && only < 0) {
+        std::fprintf(stderr, "%s: --add needs --disk-folders or one --disk=N\n", run.console.program);
+        std::fprintf(stderr, "Try '%s --help' for more information.\n", run.console.program);
+        run.wrongCall = true;
+        return false;
+    }
+    static std::int32_t order[Strays::MAX_STRAYS];
+    for (std::int32_t i = 0; i < strays.keptCount(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order, order + strays.keptCount(), [](std::int32_t a, std::int32_t b) {
+        const Stray& x = strays.at(a);
+        const Stray& y = strays.at(b);
+        return x.disk != y.disk ? x.disk < y.disk : std::strcmp(x.name, y.name) < 0;
+    });
+    bool named = true;
+    for (std::int32_t i = 0; i < strays.keptCount(); ++i) {
+        const Stray& stray = strays.at(order[i]);
+        if (const char* refusal = addNameRefusal(run, stray)) {
+            char shown[FOLDER_FILE_NAME_SIZE + SHOWN_NAME_SIZE];
+            strayShownName(run, stray, shown, sizeof shown);
+            std::fprintf(stderr, "%s: %s: not put back: %s\n", run.console.program, argumentAsShown(shown), refusal);
+            named = false;
+            continue;
+        }
+        const std::int32_t disk = stray.disk >= 0 ? stray.disk : only;
+        run.output.enterDisk(disk);
+        ExistingFile found;
+        std::FILE* file = run.output.openExisting(stray.name, found);
+        if (file == nullptr) {
+            reportFileProblem(run.console, run.output.shownName(stray.name).text, "cannot read the file: %s",
+                              systemReason(errno != 0 ? errno : EIO));
+            named = false;
+            continue;
+        }
+        std::fclose(file);
+        Change* change = plan.addChange();
+        if (change == nullptr) {
+            named = false;
+            continue;
+        }
+        change->action = ChangeAction::Add;
+        change->place = WritePlace{disk, NO_ENTRY};
+        change->diskOffset = image.getDiskOffset(disk);
+        std::snprintf(change->name, sizeof change->name, "%s", stray.name);
+        change->length = found.length;
+    }
+    return named;
+}
+
 bool putBack(D88Image& image, Run& run) {
     const CommandLine& line = run.line;
     // A folder that is not there holds no files: most likely a mistyped name.
@@ -90,6 +180,11 @@ bool putBack(D88Image& image, Run& run) {
                      run.console.program, argumentAsShown(line.directory != nullptr ? line.directory : "."));
         return false;
     }
+    const bool adding = run.line.addStrays && strays.count() == strays.keptCount();
+    // Only a run that has something to add needs to know where.
+    if (adding && strays.count() > 0 && !planAdds(image, run)) {
+        return false;
+    }
     placeChanges(image, plan, directoryCopies, PlacementChoices{line.relocate, line.shrink});
     checkWrites(image, plan);
     // Bytes that could not be read look like damage: the read error is the
@@ -99,10 +194,13 @@ bool putBack(D88Image& image, Run& run) {
         reportImageReadError(run.console, line.image, image.getReadError());
     } else {
         reportRefusals(run, plan);
-        reportStrays(run, strays);
+        if (!adding) {
+            reportStrays(run, strays);
+        }
     }
     const bool namesMissed = run.selection.reportNamesNotFound(run.console);
-    bool done = !plan.anyRefused() && strays.count() == 0 && !run.fileFailed && !readFailed && !namesMissed;
+    bool done = !plan.anyRefused() && (adding || strays.count() == 0) && !run.fileFailed && !readFailed
+                && !namesMissed;
     // The lines go out before NEW takes its name: one that cannot be said
     // leaves no NEW, so that the status holds for both.
     if (done && line.dryRun) {

@@ -27,7 +27,11 @@ enum class Refusal {
                     // for the check of its place
     SeveralEntries,  // --delete: several taken entries write the file
     EmptiesDisk,     // --delete: its disk would lose every file it has
-    DirectoryDamaged,  // --delete: its disk's directory cannot be read in full
+    DirectoryDamaged,  // --delete, --add: its disk's directory cannot be read in full
+    DirectoryFull,     // --add: the directory lists 128 entries
+    EmptyFile,         // --add: an entry holds at least one sector
+    NotAName,          // --add: no entry name d88extract writes unchanged
+    TitleName,         // --add: TTLPRG is never added
 };
 
 // What a change does to its disk.
@@ -35,6 +39,7 @@ enum class ChangeAction : std::uint8_t {
     Put,        // puts the file's bytes back
     Delete,     // removes the entry of a file missing from its folder
     Directory,  // writes its disk's directory copy (see DirectoryCopies)
+    Add,        // makes a new entry for a file no entry names
 };
 
 enum class PutResult {
@@ -44,6 +49,7 @@ enum class PutResult {
     Grown,    // its run goes on into the free sectors after it
     Moved,    // to a run of free sectors elsewhere on its disk
     Deleted,  // its entry leaves the directory
+    Added,    // a new entry, in the first free run long enough
     Refused,  // not put back; the run writes no new image
 };
 

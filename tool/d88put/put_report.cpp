@@ -36,6 +36,14 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
         return;
     case Refusal::EmptiesDisk: std::snprintf(text, size, "its disk would lose every file it has"); return;
     case Refusal::DirectoryDamaged: std::snprintf(text, size, "its disk's directory is damaged"); return;
+    case Refusal::DirectoryFull: std::snprintf(text, size, "the directory is full"); return;
+    case Refusal::EmptyFile:
+        std::snprintf(text, size, "the file is empty: an entry holds at least one sector");
+        return;
+    case Refusal::NotAName:
+        std::snprintf(text, size, "its name is no entry name (1 to 6 bytes) d88extract writes as it is");
+        return;
+    case Refusal::TitleName: std::snprintf(text, size, "TTLPRG is never added"); return;
     case Refusal::TooManyWrites:
         std::snprintf(text, size, "more sectors change than d88put can check in one run");
         return;
@@ -90,6 +98,11 @@ bool announce(Run& run, const PutPlan& plan) {
         putText(run.console, stdout, safe);
         switch (change.result) {
         case PutResult::Deleted: std::printf(": deleted\n"); break;
+        case PutResult::Added:
+            std::printf(": added at ");
+            printSectorPlace(change.start);
+            std::printf(", %ld sectors\n", static_cast<long>(change.sectors));
+            break;
         case PutResult::Shrunk:
             std::printf(": shrunk to %ld sectors\n", static_cast<long>(change.sectors));
             break;
