@@ -639,6 +639,47 @@ TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + original.size() / 2, original.begin()));
 }
 
+TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletes) {
+    // The disk, then a disk record that lists it again at the same place.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 2)}));
+    disk.track(2, dataTrack(2));
+    Disk again;
+    again.diskSize = -static_cast<std::int32_t>(buildImage({disk}).size());
+    Scratch scratch;
+    writeImage(scratch.image(), {disk, again});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"--disk-folders", "-C", "out", image});
+    const Args call = {"--delete", "--disk-folders", "-C", "out", "-o", "new.d88", image};
+    // Every listing's folder holds a copy of A.
+    std::vector<std::string> copies;
+    for (const fs::directory_entry& folder : fs::directory_iterator(scratch.work() / "out")) {
+        if (fs::exists(folder.path() / "A")) {
+            copies.push_back(folder.path().filename().string());
+        }
+    }
+    std::sort(copies.begin(), copies.end());
+    ASSERT_GE(copies.size(), 2u);
+    for (const std::string& copy : {copies.front(), copies.back()}) {
+        SCOPED_TRACE(copy);
+        const fs::path file = scratch.work() / "out" / copy / "A";
+        const Bytes kept = readFile(file);
+        fs::remove(file);
+        const ToolResult result = put(scratch, call);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(copy + "/A: not put back: its copy in disk"), std::string::npos) << result.err;
+        EXPECT_TRUE(nothingNew(scratch));
+        writeFile(file, kept);
+    }
+    // Taken away from every copy: deleted once.
+    for (const std::string& copy : copies) {
+        fs::remove(scratch.work() / "out" / copy / "A");
+    }
+    const ToolResult result = put(scratch, call);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "disk00/A: deleted\n");
+}
+
 TEST(PutCases, NothingIsSilent) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});

@@ -72,14 +72,15 @@ public:
     // `listedBefore`: an earlier disk of the catalogue starts where this one
     // does, so its changes may be copies of this one's.
     ChangeFinder(Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan, std::int32_t disk,
-                 std::int32_t diskOffset, bool listedBefore)
+                 std::int32_t diskOffset, std::int32_t firstListing)
         : run(run),
           laterWrites(laterWrites),
           opened(opened),
           plan(plan),
           disk(disk),
           diskOffset(diskOffset),
-          listedBefore(listedBefore) {}
+          firstListing(firstListing),
+          listedBefore(firstListing != disk) {}
 
     // Only the files the run takes; d88extract with the same NAMEs writes
     // no others, so they neither belong nor replace.
@@ -107,6 +108,8 @@ private:
     Change* addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
     bool sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length);
     void failFile(const char* name, int error);
+    // Refuses the delete of entry `index` an earlier listing asked for.
+    void refuseEarlierDelete(std::int32_t index);
 
     Run& run;
     LaterWrites& laterWrites;
@@ -114,8 +117,20 @@ private:
     PutPlan& plan;
     std::int32_t disk;
     std::int32_t diskOffset;
+    // The disk's first listing: itself unless listed before.
+    std::int32_t firstListing;
     bool listedBefore;
 };
+
+void ChangeFinder::refuseEarlierDelete(std::int32_t index) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        Change& earlier = plan.change(i);
+        if (earlier.diskOffset == diskOffset && earlier.place.entry == index && earlier.place.disk != disk
+            && earlier.action == ChangeAction::Delete) {
+            earlier.refuse(Refusal::CopiesDiffer, disk);
+        }
+    }
+}
 
 void ChangeFinder::failFile(const char* name, int error) {
     reportFileProblem(run.console, run.output.shownName(name).text, "cannot read the file: %s",
@@ -138,11 +153,20 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     // A file taken away from its folder: with --delete its entry goes.
     if (!present && writesFile(file) && index != TITLE_ENTRY && run.line.deleteMissing) {
         if (!listedBefore || !joinEarlierListing(index, file.name, -1)) {
-            addChange(file, place, entry, 0)->action = ChangeAction::Delete;
+            Change* deletion = addChange(file, place, entry, 0);
+            deletion->action = ChangeAction::Delete;
+            // The copy in the earlier listing's folder is there as it was.
+            if (listedBefore && run.output.getSettings().diskFolders && run.selection.takesDisk(firstListing)) {
+                deletion->refuse(Refusal::CopiesDiffer, firstListing);
+            }
         }
         return;
     }
     if (!changed) {
+        // Taken away from an earlier copy's folder only.
+        if (present && listedBefore && run.output.getSettings().diskFolders) {
+            refuseEarlierDelete(index);
+        }
         return;
     }
     if (listedBefore && joinEarlierListing(index, file.name, length)) {
@@ -263,7 +287,8 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);
-        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk), isListedBefore(image, disk));
+        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk),
+                            firstListing(image, disk));
         // The plan would ask of every name whether it is the image, one
         // look-up of the file system each; the identity of each file
         // opened tells the same. A name that is the image is one file, so
