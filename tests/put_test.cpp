@@ -639,7 +639,7 @@ TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + original.size() / 2, original.begin()));
 }
 
-TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletes) {
+TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     // The disk, then a disk record that lists it again at the same place.
     Disk disk;
     disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 2)}));
@@ -678,6 +678,21 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletes) {
     const ToolResult result = put(scratch, call);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "disk00/A: deleted\n");
+
+    // Added to every copy alike: added once; with other bytes: refused.
+    for (const std::string& copy : copies) {
+        writeFile(scratch.work() / "out" / copy / "NEW", text("new"));
+    }
+    const Args add = {"--add", "--disk-folders", "-C", "out", "-o", "added.d88", image};
+    const ToolResult added = put(scratch, add);
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "disk00/NEW: added at track 2 sector 3, 1 sectors\n");
+    writeFile(scratch.work() / "out" / copies.back() / "NEW", text("other"));
+    fs::remove(scratch.work() / "added.d88");
+    const ToolResult differ = put(scratch, add);
+    EXPECT_EQ(differ.status, 1);
+    EXPECT_EQ(differ.err, refused("disk00/NEW", "its copy in " + copies.back() + " differs"));
+    EXPECT_FALSE(fs::exists(scratch.work() / "added.d88"));
 }
 
 TEST(PutCases, NothingIsSilent) {

@@ -99,6 +99,34 @@ const char* addNameRefusal(const Run& run, const Stray& stray) {
     return nullptr;
 }
 
+// Whether the files `a` and `b` hold the same bytes.
+bool sameBytes(std::FILE* a, std::FILE* b) {
+    static std::uint8_t blockA[64 * 1024];
+    static std::uint8_t blockB[64 * 1024];
+    for (;;) {
+        const std::size_t gotA = std::fread(blockA, 1, sizeof blockA, a);
+        const std::size_t gotB = std::fread(blockB, 1, sizeof blockB, b);
+        if (gotA != gotB || std::memcmp(blockA, blockB, gotA) != 0) {
+            return false;
+        }
+        if (gotA < sizeof blockA) {
+            return std::ferror(a) == 0 && std::ferror(b) == 0;
+        }
+    }
+}
+
+// The add of `name` an earlier listing of the disk at `offset` planned, or
+// null: a disk listed again at the same place gets each new entry once.
+Change* earlierAdd(std::int32_t offset, const char* name) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        Change& change = plan.change(i);
+        if (change.action == ChangeAction::Add && change.diskOffset == offset && std::strcmp(change.name, name) == 0) {
+            return &change;
+        }
+    }
+    return nullptr;
+}
+
 // Turns each stray into a change that adds it, by its disk and then its
 // name's bytes; false when any is refused by its name (said here) or the
 // call leaves its disk open.
@@ -137,6 +165,22 @@ bool planAdds(D88Image& image, Run& run) {
             reportFileProblem(run.console, run.output.shownName(stray.name).text, "cannot read the file: %s",
                               systemReason(errno != 0 ? errno : EIO));
             named = false;
+            continue;
+        }
+        Change* earlier = earlierAdd(image.getDiskOffset(disk), stray.name);
+        if (earlier != nullptr) {
+            // The same file added to two copies' folders is one add.
+            OutputPlace earlierPlace = run.output;
+            earlierPlace.enterDisk(earlier->place.disk);
+            ExistingFile other;
+            std::FILE* copy = earlierPlace.openExisting(stray.name, other);
+            if (copy == nullptr || other.length != found.length || !sameBytes(file, copy)) {
+                earlier->refuse(Refusal::CopiesDiffer, disk);
+            }
+            if (copy != nullptr) {
+                std::fclose(copy);
+            }
+            std::fclose(file);
             continue;
         }
         std::fclose(file);
