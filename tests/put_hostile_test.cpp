@@ -122,8 +122,9 @@ TEST(PutHostile, AnImageChangedDuringTheRunRefusesTheRun) {
             const ToolResult result = put(edited.scratch, call, interfering(variables));
             EXPECT_EQ(result.status, 1);
             EXPECT_EQ(result.out, "");
+            const std::string dryRun = call[0] == "-n" ? "d88put: new.d88: not written (-n, --dry-run)\n" : "";
             EXPECT_EQ(result.err,
-                      "d88put: " + edited.image + ": cannot read the image: it changed while d88put ran\n");
+                      "d88put: " + edited.image + ": cannot read the image: it changed while d88put ran\n" + dryRun);
             EXPECT_TRUE(nothingNew(edited.scratch));
         }
     }

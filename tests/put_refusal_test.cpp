@@ -171,6 +171,53 @@ std::vector<Refused> refusedCases() {
              {},
              refused("A", "the image's tracks run through each other too much to check its place")});
     }
+    // --delete: a disk that would lose its only file; a name two entries
+    // write; a directory whose second sector is missing.
+    cases.push_back({"empties its disk",
+                     {dataDisk({dirEntry("A", 2, 1, 2, 1)}, 2), dataDisk({dirEntry("X", 2, 1, 2, 1)}, 2)},
+                     {{"X", text("x")}},
+                     {"--delete"},
+                     refused("A", "its disk would lose every file it has")});
+    cases.push_back({"several entries",
+                     {dataDisk({dirEntry("SAME", 2, 1, 2, 1), dirEntry("SAME", 2, 2, 2, 2), dirEntry("K", 2, 3, 2, 3)}, 2)},
+                     {{"K", text("k")}},
+                     {"--delete"},
+                     refused("SAME", "several entries write it: d88put cannot tell which to delete")});
+    {
+        Disk disk = dataDisk({dirEntry("A", 2, 1, 2, 1), dirEntry("K", 2, 2, 2, 2)}, 2);
+        disk.tracks[1].erase(disk.tracks[1].begin() + 1);
+        cases.push_back({"damaged directory", {disk}, {{"K", text("k")}}, {"--delete"},
+                         refused("A", "its disk's directory is damaged")});
+    }
+    // --add: a full directory, an empty file, names no entry can have, a
+    // damaged directory, no room.
+    {
+        std::vector<Bytes> entries;
+        for (int i = 0; i < 128; ++i) {
+            char name[8];
+            std::snprintf(name, sizeof name, "E%03d", i);
+            entries.push_back(dirEntry(name, 2, 1, 2, 1));
+        }
+        cases.push_back({"directory full", {dataDisk(entries, 2)}, {{"NEW1", text("n")}}, {"--add"},
+                         refused("NEW1", "the directory is full")});
+    }
+    const Disk one = dataDisk({dirEntry("A", 2, 1, 2, 1)}, 3);
+    cases.push_back({"empty file", {one}, {{"NEW1", Bytes{}}}, {"--add"},
+                     refused("NEW1", "the file is empty: an entry holds at least one sector")});
+    cases.push_back({"title", {one}, {{"TTLPRG", text("t")}}, {"--add"}, refused("TTLPRG", "TTLPRG is never added")});
+    cases.push_back({"long name", {one}, {{"LONGNAME", text("x")}}, {"--add"},
+                     refused("LONGNAME", "its name is no entry name (1 to 6 bytes) d88extract writes as it is")});
+    cases.push_back({"full disk", {dataDisk({dirEntry("A", 2, 1, 2, 5)}, 2)}, {{"NEW1", text("n")}}, {"--add"},
+                     refused("NEW1", "no free run holds 1 sectors")});
+    {
+        Disk disk = dataDisk({dirEntry("A", 2, 1, 2, 1)}, 3);
+        disk.tracks[1].erase(disk.tracks[1].begin() + 1);
+        cases.push_back({"damaged directory for an add", {disk}, {{"NEW1", text("n")}}, {"--add"},
+                         refused("NEW1", "its disk's directory is damaged")});
+    }
+    // Without --add a file no entry names is refused.
+    cases.push_back({"stray", {one}, {{"NOTES", text("n")}}, {},
+                     refused("NOTES", "no entry of this name on the disk (--add makes one)")});
     return cases;
 }
 

@@ -42,4 +42,9 @@ inline std::string refused(const std::string& name, const std::string& reason) {
     return "d88put: " + name + ": not put back: " + reason + "\n";
 }
 
+// "d88put: no file changed: NEW is a copy of IMAGE\n".
+inline std::string noFileChanged(const std::string& image, const std::string& output = "new.d88") {
+    return "d88put: no file changed: " + output + " is a copy of " + image + "\n";
+}
+
 #endif

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -17,6 +18,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using Tree = std::map<std::string, Bytes>;
+
+// The options that let d88put change a disk's directory.
+const Args ROOM_OPTIONS = {"--add", "--shrink", "--delete", "--relocate"};
 
 Args with(Args args, const Args& more) {
     args.insert(args.end(), more.begin(), more.end());
@@ -93,9 +97,134 @@ TEST(PutRoundTrip, ExtractedFilesPutBackGiveTheImageByteForByte) {
         const ToolResult result = put(scratch, with(with({"-C", "out"}, options), {"-o", "new.d88", image}));
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, noFileChanged(image));
         EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
         EXPECT_EQ(readFile(scratch.image()), original);
+        // Every option that lets the directory change finds nothing to do.
+        const ToolResult roomy =
+            put(scratch, with(with(with({"-C", "out"}, options), ROOM_OPTIONS), {"-o", "roomy.d88", image}));
+        ASSERT_EQ(roomy.status, 0) << roomy.err;
+        EXPECT_EQ(roomy.err, noFileChanged(image, "roomy.d88"));
+        EXPECT_EQ(readFile(scratch.work() / "roomy.d88"), original);
+    }
+}
+
+TEST(PutRoundTrip, ShrunkAndDeletedFilesLeaveTheRestAsTheFolderHasIt) {
+    DamagedImages images(2331);
+    std::mt19937 random(2331);
+    const auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::set<std::string> seen;
+    const int rounds = toolRunsOnWindows() ? 4 : 80;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        const Extracted taken(images, random, {});
+        const Scratch& scratch = taken.scratch;
+        const Tree before = treeOf(scratch.work() / "out");
+        Tree edited;
+        std::set<std::string> deleted;
+        for (int edits = pick(1, 2); edits > 0 && !before.empty(); --edits) {
+            auto file = before.begin();
+            std::advance(file, pick(0, static_cast<int>(before.size()) - 1));
+            // TTLPRG has a place of its own, neither shrunk nor deleted.
+            if (file->first == "TTLPRG") {
+                continue;
+            }
+            Bytes changed = file->second;
+            // Every other image only shrinks and grows: a refused delete
+            // refuses the whole run.
+            if (round % 2 == 1 && pick(0, 2) == 0) {
+                fs::remove(scratch.work() / "out" / file->first);
+                deleted.insert(file->first);
+                edited.erase(file->first);
+                continue;
+            }
+            deleted.erase(file->first);
+            if (pick(0, 2) == 0) {
+                changed.resize(changed.size() + static_cast<std::size_t>(pick(1, 3000)), 0x5A);
+            } else {
+                changed.resize(static_cast<std::size_t>(pick(0, static_cast<int>(changed.size()))));
+            }
+            writeFile(scratch.work() / "out" / file->first, changed);
+            edited[file->first] = changed;
+        }
+        const ToolResult result =
+            put(scratch, with({"-C", "out"}, with(ROOM_OPTIONS, {"-o", "new.d88", taken.image})));
+        EXPECT_EQ(readFile(scratch.image()), taken.original);
+        if (result.status != 0) {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err, "");
+            EXPECT_TRUE(nothingNew(scratch));
+            continue;
+        }
+        for (const char* done : {"shrunk to", "deleted"}) {
+            if (result.out.find(done) != std::string::npos) {
+                seen.insert(done);
+            }
+        }
+        (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
+        const Tree after = treeOf(scratch.work() / "back");
+        EXPECT_EQ(after.size(), before.size() - deleted.size());
+        for (const auto& [path, bytes] : before) {
+            if (deleted.count(path) != 0) {
+                EXPECT_EQ(after.count(path), 0u) << path;
+                continue;
+            }
+            const auto edit = edited.find(path);
+            if (edit == edited.end()) {
+                EXPECT_EQ(after.at(path), bytes) << path;
+                continue;
+            }
+            // A file holds its whole sectors, at least one; TTLPRG its
+            // whole place.
+            Bytes expected = edit->second;
+            const std::size_t sectors = std::max<std::size_t>(1, (expected.size() + 1023) / 1024) * 1024;
+            expected.resize(path == "TTLPRG" ? bytes.size() : sectors, 0);
+            EXPECT_EQ(after.at(path), expected) << path;
+        }
+    }
+    if (!toolRunsOnWindows()) {
+        EXPECT_EQ(seen, (std::set<std::string>{"shrunk to", "deleted"}));
+    }
+}
+
+TEST(PutRoundTrip, AnAddedFileComesBackFromTheNewImageAndNothingElseChanges) {
+    DamagedImages images(5150);
+    std::mt19937 random(5150);
+    std::set<std::string> seen;
+    const int rounds = toolRunsOnWindows() ? 4 : 40;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("image " + std::to_string(round));
+        const Extracted taken(images, random, {"--disk-folders"});
+        const Scratch& scratch = taken.scratch;
+        // A disk listed again would list the new entry in each copy.
+        if (taken.period != 0 || !fs::exists(scratch.work() / "out" / "disk00")) {
+            continue;
+        }
+        Tree expected = treeOf(scratch.work() / "out");
+        const std::string name = "N" + std::to_string(round);
+        Bytes added(static_cast<std::size_t>(std::uniform_int_distribution<int>(1, 5000)(random)));
+        for (std::uint8_t& byte : added) {
+            byte = static_cast<std::uint8_t>(random());
+        }
+        writeFile(scratch.work() / "out" / "disk00" / name, added);
+        const ToolResult result =
+            put(scratch, with({"--disk-folders", "-C", "out"}, with(ROOM_OPTIONS, {"-o", "new.d88", taken.image})));
+        EXPECT_EQ(readFile(scratch.image()), taken.original);
+        if (result.status != 0) {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err.find("not put back"), std::string::npos) << result.err;
+            EXPECT_TRUE(nothingNew(scratch));
+            continue;
+        }
+        seen.insert("added");
+        EXPECT_EQ(readFile(scratch.work() / "new.d88").size(), taken.original.size());
+        (void)extract(scratch, {"--disk-folders", "-C", "back", (scratch.work() / "new.d88").string()});
+        added.resize((added.size() + 1023) / 1024 * 1024, 0);
+        expected["disk00/" + name] = added;
+        EXPECT_EQ(treeOf(scratch.work() / "back"), expected);
+    }
+    if (!toolRunsOnWindows()) {
+        EXPECT_EQ(seen, std::set<std::string>{"added"});
     }
 }
 
@@ -156,7 +285,7 @@ TEST(PutRoundTrip, EditedFilesComeBackAndNothingElseChanges) {
             seen.insert("refused");
             continue;
         }
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, result.out.empty() ? noFileChanged(image) : "");
         for (const char* done : {"written in its place", "grown to", "moved to"}) {
             if (result.out.find(done) != std::string::npos) {
                 seen.insert(done);
@@ -401,6 +530,216 @@ TEST(PutCases, OnlyTheFilesTakenGoBack) {
     EXPECT_TRUE(nothingNew(scratch));
 }
 
+TEST(PutCases, AShrunkFileGivesItsTailToAFileThatMoves) {
+    // A 2/1-2/4, B 2/5, C 3/1-3/5: no free sector.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 4), dirEntry("B", 2, 5, 2, 5), dirEntry("C", 3, 1, 3, 5)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"-C", "out", image});
+    const Bytes c = readFile(scratch.work() / "out" / "C");
+    writeFile(scratch.work() / "out" / "A", text("short"));
+    writeFile(scratch.work() / "out" / "B", bytes(3000, 0xB0));
+
+    ToolResult result = put(scratch, {"-C", "out", "--relocate", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
+    result = put(scratch, {"-C", "out", "--relocate", "--shrink", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n");
+    EXPECT_EQ(readFile(scratch.image()), original);
+    (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
+    EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("short"), 1024));
+    EXPECT_EQ(readFile(scratch.work() / "back" / "B"), padded(bytes(3000, 0xB0), 3072));
+    EXPECT_EQ(readFile(scratch.work() / "back" / "C"), c);
+    // Only sector data changed: the new image is as long as the old.
+    EXPECT_EQ(readFile(scratch.work() / "new.d88").size(), original.size());
+}
+
+TEST(PutCases, ADeletedFileLeavesItsSlotAndItsRoom) {
+    // A 2/1-2/3, B 2/4, C 2/5-3/5: no free sector.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 3), dirEntry("B", 2, 4, 2, 4), dirEntry("C", 2, 5, 3, 5)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"-C", "out", image});
+    const Bytes c = readFile(scratch.work() / "out" / "C");
+    fs::remove(scratch.work() / "out" / "A");
+    writeFile(scratch.work() / "out" / "B", bytes(3000, 0xB0));
+
+    // Without --delete a missing file is left as it is.
+    ToolResult result = put(scratch, {"-C", "out", "--relocate", "-o", "new.d88", image});
+    EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
+    result = put(scratch, {"-C", "out", "--relocate", "--delete", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "A: deleted\nB: moved to track 2 sector 1\n");
+    EXPECT_EQ(readFile(scratch.image()), original);
+    const Bytes after = readFile(scratch.work() / "new.d88");
+    ASSERT_EQ(after.size(), original.size());
+    (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
+    EXPECT_EQ(treeOf(scratch.work() / "back"),
+              (Tree{{"B", padded(bytes(3000, 0xB0), 3072)}, {"C", c}}));
+    // B and C moved up a slot; the last slot is the end mark. Only the
+    // directory's and B's sectors changed.
+    const ToolResult listing = scratch.run({"d88info", (scratch.work() / "new.d88").string()});
+    EXPECT_NE(listing.out.find("B"), std::string::npos);
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        changed += after[i] != original[i] ? 1 : 0;
+    }
+    EXPECT_LE(changed, 2u * 1024 + 3u * 1024);
+}
+
+TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
+    // A 2/1; free from 2/2 on.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk, disk});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"--disk=1", "-C", "out", image});
+    writeFile(scratch.work() / "out" / "ZED", bytes(2000, 0x2E));
+    writeFile(scratch.work() / "out" / "BEE", text("bee"));
+
+    // Two disks: which one gets them must be said.
+    ToolResult result = put(scratch, {"--add", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "d88put: --add needs --disk-folders or one --disk=N\n"
+                          "Try 'd88put --help' for more information.\n");
+    EXPECT_TRUE(nothingNew(scratch));
+    result = put(scratch, {"--add", "--disk=1", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n");
+    EXPECT_EQ(readFile(scratch.image()), original);
+    const Bytes after = readFile(scratch.work() / "new.d88");
+    ASSERT_EQ(after.size(), original.size());
+    (void)extract(scratch, {"--disk=1", "-C", "back", (scratch.work() / "new.d88").string()});
+    EXPECT_EQ(treeOf(scratch.work() / "back"), (Tree{{"A", readFile(scratch.work() / "out" / "A")},
+                                                     {"BEE", padded(text("bee"), 1024)},
+                                                     {"ZED", padded(bytes(2000, 0x2E), 2048)}}));
+    // The new entries, in the second disk's directory: name, bytes 6 to 11
+    // zero, place; then the end mark. The first disk is as it was.
+    const std::size_t directory = original.size() / 2 + 0x2B0 + 16;
+    const Bytes bee = {'B', 'E', 'E', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 2, 2};
+    const Bytes zed = {'Z', 'E', 'D', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 2, 4};
+    EXPECT_EQ(Bytes(after.begin() + directory + 16, after.begin() + directory + 32), bee);
+    EXPECT_EQ(Bytes(after.begin() + directory + 32, after.begin() + directory + 48), zed);
+    EXPECT_EQ(after[directory + 48], 0xFF);
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + original.size() / 2, original.begin()));
+}
+
+TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
+    // The disk, then a disk record that lists it again at the same place.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 2)}));
+    disk.track(2, dataTrack(2));
+    Disk again;
+    again.diskSize = -static_cast<std::int32_t>(buildImage({disk}).size());
+    Scratch scratch;
+    writeImage(scratch.image(), {disk, again});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"--disk-folders", "-C", "out", image});
+    const Args call = {"--delete", "--disk-folders", "-C", "out", "-o", "new.d88", image};
+    // Every listing's folder holds a copy of A.
+    std::vector<std::string> copies;
+    for (const fs::directory_entry& folder : fs::directory_iterator(scratch.work() / "out")) {
+        if (fs::exists(folder.path() / "A")) {
+            copies.push_back(folder.path().filename().string());
+        }
+    }
+    std::sort(copies.begin(), copies.end());
+    ASSERT_GE(copies.size(), 2u);
+    for (const std::string& copy : {copies.front(), copies.back()}) {
+        SCOPED_TRACE(copy);
+        const fs::path file = scratch.work() / "out" / copy / "A";
+        const Bytes kept = readFile(file);
+        fs::remove(file);
+        const ToolResult result = put(scratch, call);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(copy + "/A: not put back: its copy in disk"), std::string::npos) << result.err;
+        EXPECT_TRUE(nothingNew(scratch));
+        writeFile(file, kept);
+    }
+    // Taken away from every copy: deleted once.
+    for (const std::string& copy : copies) {
+        fs::remove(scratch.work() / "out" / copy / "A");
+    }
+    const ToolResult result = put(scratch, call);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "disk00/A: deleted\n");
+
+    // Added to every copy alike: added once; with other bytes: refused.
+    for (const std::string& copy : copies) {
+        writeFile(scratch.work() / "out" / copy / "NEW", text("new"));
+    }
+    const Args add = {"--add", "--disk-folders", "-C", "out", "-o", "added.d88", image};
+    const ToolResult added = put(scratch, add);
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "disk00/NEW: added at track 2 sector 3, 1 sectors\n");
+    writeFile(scratch.work() / "out" / copies.back() / "NEW", text("other"));
+    fs::remove(scratch.work() / "added.d88");
+    const ToolResult differ = put(scratch, add);
+    EXPECT_EQ(differ.status, 1);
+    EXPECT_EQ(differ.err, refused("disk00/NEW", "its copy in " + copies.back() + " differs"));
+    EXPECT_FALSE(fs::exists(scratch.work() / "added.d88"));
+}
+
+TEST(PutCases, NothingIsSilent) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    const Bytes original = readFile(scratch.image());
+    (void)extract(scratch, {"-C", "out", image});
+    const std::string stray = "d88put: notes.txt: not put back: no entry of this name on the disk (--add makes one)\n";
+    const std::string dryRun = "d88put: new.d88: not written (-n, --dry-run)\n";
+
+    // Files an editor leaves, and files no NAME takes, are no strays.
+    writeFile(scratch.work() / "out" / ".HELLO.swp", text("x"));
+    writeFile(scratch.work() / "out" / "notes.txt", text("my notes"));
+    ToolResult result = put(scratch, {"-C", "out", "-o", "new.d88", image, "HELLO"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, noFileChanged(image));
+    EXPECT_EQ(readFile(scratch.work() / "new.d88"), original);
+    fs::remove(scratch.work() / "new.d88");
+
+    result = put(scratch, {"-n", "-C", "out", "-o", "new.d88", image, "HELLO"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "d88put: no file changed: new.d88 would be a copy of " + image + "\n" + dryRun);
+
+    // A file no entry names is refused by name, and the last word of a dry
+    // run is still that nothing was written.
+    for (const Args& dry : {Args{}, Args{"-n"}}) {
+        result = put(scratch, with(dry, {"-C", "out", "-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, dry.empty() ? stray : stray + dryRun);
+        EXPECT_TRUE(nothingNew(scratch));
+    }
+
+    // Folders that hold none of the image's files: taken out with other
+    // options, or another folder.
+    fs::create_directory(scratch.work() / "empty");
+    for (const Args& options : {Args{"--disk-folders", "-C", "out"}, Args{"-C", "empty"}}) {
+        result = put(scratch, with(options, {"-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "d88put: " + options.back() +
+                                  ": holds none of the image's files (taken out with other -C, --disk-folders or "
+                                  "--utf8?)\n");
+        EXPECT_TRUE(nothingNew(scratch));
+    }
+    EXPECT_EQ(readFile(scratch.image()), original);
+}
+
 TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
@@ -414,7 +753,7 @@ TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     const ToolResult help = put(scratch, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--disk=N", "--utf8",
-                               "--relocate", "--dry-run"}) {
+                               "--relocate", "--shrink", "--delete", "--add", "--dry-run"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }
@@ -423,6 +762,7 @@ TEST(PutCommandLine, DoubleDashFollowsOutputAsTheSynopsisShows) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
     const std::string image = scratch.image().string();
+    (void)extract(scratch, {image});
     EXPECT_EQ(put(scratch, {"-n", "-o", "new.d88", "--", image}).status, 0);
     const ToolResult before = put(scratch, {"-n", "--", "-o", "new.d88", image});
     EXPECT_EQ(before.status, 2);

@@ -52,6 +52,15 @@ void setFlag(CommandLine& line, Option option) {
         case Option::Relocate:
             line.relocate = true;
             break;
+        case Option::Shrink:
+            line.shrink = true;
+            break;
+        case Option::Delete:
+            line.deleteMissing = true;
+            break;
+        case Option::Add:
+            line.addStrays = true;
+            break;
         case Option::DryRun:
             line.dryRun = true;
             break;

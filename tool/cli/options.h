@@ -11,7 +11,9 @@
 
 #include "d88/d88_format.h"
 
-enum class Option { Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, DryRun, Json, Map };
+enum class Option {
+    Directory, Disk, DiskFolders, KeepOldFiles, List, Utf8, Output, Relocate, Shrink, Delete, Add, DryRun, Json, Map
+};
 
 struct OptionInfo {
     Option option;
@@ -33,6 +35,9 @@ inline constexpr OptionInfo OPTION_TABLE[] = {
     {Option::Utf8, 0, "utf8", nullptr, "names in UTF-8 instead of their Shift_JIS bytes"},
     {Option::Output, 'o', "output", "FILE", "write the new image to FILE (required)"},
     {Option::Relocate, 0, "relocate", nullptr, "move a file that cannot grow where it is to free sectors"},
+    {Option::Shrink, 0, "shrink", nullptr, "give the sectors a shorter file no longer needs back"},
+    {Option::Delete, 0, "delete", nullptr, "remove the entry of each file taken away from the folder"},
+    {Option::Add, 0, "add", nullptr, "make an entry for each file no entry names"},
     {Option::DryRun, 'n', "dry-run", nullptr, "say what would be done; write nothing"},
     {Option::Json, 0, "json", nullptr, "print one JSON document instead of the page"},
     {Option::Map, 0, "map", nullptr, "after each disk's page, a map of its data sectors"},
@@ -74,6 +79,8 @@ inline constexpr OptionInfo PUT_OWN_HELP[] = {
 inline constexpr OptionSet PUT_OPTIONS = {optionBit(Option::Directory) | optionBit(Option::DiskFolders)
                                               | optionBit(Option::Utf8) | optionBit(Option::Disk)
                                               | optionBit(Option::Output) | optionBit(Option::Relocate)
+                                              | optionBit(Option::Shrink) | optionBit(Option::Delete)
+                                              | optionBit(Option::Add)
                                               | optionBit(Option::DryRun),
                                           false, true, PUT_OWN_HELP, std::size(PUT_OWN_HELP),
                                           optionBit(Option::Output)};
@@ -116,6 +123,9 @@ struct CommandLine {
     bool utf8 = false;
     const char* output = nullptr;  // null: none given
     bool relocate = false;
+    bool shrink = false;
+    bool deleteMissing = false;
+    bool addStrays = false;
     bool dryRun = false;
     bool json = false;
     bool map = false;

@@ -92,5 +92,6 @@ int runProgram(const Program& program, int argc, char** argv) {
                       && !run.selection.reportMissingDisks(run.console, image.getDiskCount())
                       && program.work(image, run);
     image.close();
-    return finish(program, run, done ? STATUS_OK : program.failedStatus);
+    return finish(program, run,
+                  done ? STATUS_OK : (run.wrongCall ? program.wrongCallStatus : program.failedStatus));
 }

@@ -44,6 +44,8 @@ struct Run {
     bool listOnly = false;
     // An output file was refused or could not be written.
     bool fileFailed = false;
+    // The work found the call wrong only once the image was open.
+    bool wrongCall = false;
 };
 
 // A run lives on the stack of main, beside the Selection it is given (its

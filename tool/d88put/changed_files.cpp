@@ -71,14 +71,15 @@ public:
     // `listedBefore`: an earlier disk of the catalogue starts where this one
     // does, so its changes may be copies of this one's.
     ChangeFinder(Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan, std::int32_t disk,
-                 std::int32_t diskOffset, bool listedBefore)
+                 std::int32_t diskOffset, std::int32_t firstListing)
         : run(run),
           laterWrites(laterWrites),
           opened(opened),
           plan(plan),
           disk(disk),
           diskOffset(diskOffset),
-          listedBefore(listedBefore) {}
+          firstListing(firstListing),
+          listedBefore(firstListing != disk) {}
 
     // Only the files the run takes; d88extract with the same NAMEs writes
     // no others, so they neither belong nor replace.
@@ -97,13 +98,17 @@ private:
     // Whether the file of `file` (at `place`) is there and differs from
     // what d88extract writes for it, its length in `length`; one that
     // cannot be read is reported.
-    bool differs(const FilePlan& file, WritePlace place, std::int64_t& length);
+    // `present`: whether the file is there at all.
+    bool differs(const FilePlan& file, WritePlace place, std::int64_t& length, bool& present);
     // Whether entry `index` is a change already, of this disk's earlier
     // listing at the same place: then that change stands for this one too.
+    // `length` -1: the file is missing, to be deleted.
     bool joinEarlierListing(std::int32_t index, const char* name, std::int64_t length);
-    void addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
+    Change* addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length);
     bool sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length);
     void failFile(const char* name, int error);
+    // Refuses the delete of entry `index` an earlier listing asked for.
+    void refuseEarlierDelete(std::int32_t index);
 
     Run& run;
     LaterWrites& laterWrites;
@@ -111,8 +116,20 @@ private:
     PutPlan& plan;
     std::int32_t disk;
     std::int32_t diskOffset;
+    // The disk's first listing: itself unless listed before.
+    std::int32_t firstListing;
     bool listedBefore;
 };
+
+void ChangeFinder::refuseEarlierDelete(std::int32_t index) {
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        Change& earlier = plan.change(i);
+        if (earlier.diskOffset == diskOffset && earlier.place.entry == index && earlier.place.disk != disk
+            && earlier.action == ChangeAction::Delete) {
+            earlier.refuse(Refusal::CopiesDiffer, disk);
+        }
+    }
+}
 
 void ChangeFinder::failFile(const char* name, int error) {
     reportFileProblem(run.console, run.output.shownName(name).text, "cannot read the file: %s",
@@ -124,7 +141,31 @@ void ChangeFinder::consider(const FilePlan& file, std::int32_t index, const DirE
     const WritePlace place{disk, index};
     laterWrites.note(place, file);
     std::int64_t length = 0;
-    if (!makesFile(file) || !differs(file, place, length)) {
+    if (!makesFile(file)) {
+        return;
+    }
+    bool present = false;
+    const bool changed = differs(file, place, length, present);
+    if (writesFile(file)) {
+        plan.noteTakenFile(present);
+    }
+    // A file taken away from its folder: with --delete its entry goes.
+    if (!present && writesFile(file) && index != TITLE_ENTRY && run.line.deleteMissing) {
+        if (!listedBefore || !joinEarlierListing(index, file.name, -1)) {
+            Change* deletion = addChange(file, place, entry, 0);
+            deletion->action = ChangeAction::Delete;
+            // The copy in the earlier listing's folder is there as it was.
+            if (listedBefore && run.output.getSettings().diskFolders && run.selection.takesDisk(firstListing)) {
+                deletion->refuse(Refusal::CopiesDiffer, firstListing);
+            }
+        }
+        return;
+    }
+    if (!changed) {
+        // Taken away from an earlier copy's folder only.
+        if (present && listedBefore && run.output.getSettings().diskFolders) {
+            refuseEarlierDelete(index);
+        }
         return;
     }
     if (listedBefore && joinEarlierListing(index, file.name, length)) {
@@ -141,10 +182,12 @@ bool ChangeFinder::makesFile(const FilePlan& file) const {
     return writesFile(file) || (file.name[0] != '\0' && nameRefusal(run.output, file.name) == nullptr);
 }
 
-bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t& length) {
+bool ChangeFinder::differs(const FilePlan& file, WritePlace place, std::int64_t& length, bool& present) {
     errno = 0;
     ExistingFile found;
     std::FILE* in = openToCompare(run.output, file.name, found);
+    // One that cannot be read is there, just not to be read.
+    present = in != nullptr || found.special || errno != ENOENT;
     if (in == nullptr) {
         if (found.special) {
             failFile(file.name, 0);
@@ -180,8 +223,14 @@ bool ChangeFinder::joinEarlierListing(std::int32_t index, const char* name, std:
         if (earlier.diskOffset != diskOffset || earlier.place.entry != index || earlier.place.disk == disk) {
             continue;
         }
+        const bool deleted = length < 0;
         if (!run.output.getSettings().diskFolders) {
             earlier.place.disk = disk;
+        } else if (deleted || earlier.action == ChangeAction::Delete) {
+            // Taken away from both copies' folders, or from one only.
+            if (deleted != (earlier.action == ChangeAction::Delete)) {
+                earlier.refuse(Refusal::CopiesDiffer, disk);
+            }
         } else if (!sameAsEarlierCopy(earlier, name, length)) {
             earlier.refuse(Refusal::CopiesDiffer, disk);
         }
@@ -190,11 +239,9 @@ bool ChangeFinder::joinEarlierListing(std::int32_t index, const char* name, std:
     return false;
 }
 
-void ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length) {
+Change* ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEntry& entry, std::int64_t length) {
+    // There is room for every entry of every disk.
     Change* change = plan.addChange();
-    if (change == nullptr) {
-        return;  // cannot happen: there is room for every entry of every disk
-    }
     change->place = place;
     change->diskOffset = diskOffset;
     std::strncpy(change->name, file.name, DIR_NAME_SIZE);
@@ -202,6 +249,7 @@ void ChangeFinder::addChange(const FilePlan& file, WritePlace place, const DirEn
     change->length = length;
     change->outcome = file.outcome;
     change->runSize = file.size;
+    return change;
 }
 
 bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, std::int64_t length) {
@@ -238,7 +286,8 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
         // As d88extract does: a disk that cannot be selected reads as empty.
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);
-        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk), isListedBefore(image, disk));
+        ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk),
+                            firstListing(image, disk));
         // The plan would ask of every name whether it is the image, one
         // look-up of the file system each; the identity of each file
         // opened tells the same. A name that is the image is one file, so
@@ -253,7 +302,18 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
     // A file belongs to the write whose bytes d88extract leaves in it; a
     // file no entry writes, to the entry that names it. Names that open one
     // file are one name.
+    // A file several taken entries write: which of them to delete cannot
+    // be told.
+    for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+        Change& change = plan.change(i);
+        if (change.action == ChangeAction::Delete && laterWrites.anyOther(change.name, change.place)) {
+            change.refuse(Refusal::SeveralEntries);
+        }
+    }
     plan.keepChanges([&laterWrites, &opened](const Change& change) {
+        if (change.action == ChangeAction::Delete) {
+            return true;
+        }
         WritePlace later;
         const bool own = writesFile(change.outcome) ? !laterWrites.find(change.name, change.place, later)
                                                      : !laterWrites.any(change.name, change.place.disk);

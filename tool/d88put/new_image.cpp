@@ -24,7 +24,8 @@ constexpr std::size_t TEMP_PATH_SIZE = PATH_SIZE + 64;
 // COPY_BLOCK bytes, holds what was read of the file.
 class PieceSource {
 public:
-    PieceSource(Run& run, const PutPlan& plan, std::uint8_t* block) : run(run), plan(plan), block(block) {}
+    PieceSource(Run& run, const PutPlan& plan, const DirectoryCopies& copies, std::uint8_t* block)
+        : run(run), plan(plan), copies(copies), block(block) {}
     ~PieceSource() { closeFile(); }
     PieceSource(const PieceSource&) = delete;
     PieceSource& operator=(const PieceSource&) = delete;
@@ -49,6 +50,7 @@ private:
 
     Run& run;
     const PutPlan& plan;
+    const DirectoryCopies& copies;
     std::uint8_t* block;
     std::FILE* file = nullptr;
     std::int32_t openChangeIndex = -1;
@@ -125,6 +127,9 @@ const std::uint8_t* PieceSource::bytes(const SectorWrite& write) {
     if (write.piece == ENTRY_PLACE_PIECE) {
         storeEntryPlace(piece, change.start, change.end);
         return piece;
+    }
+    if (change.action == ChangeAction::Directory) {
+        return copies.at(copies.find(change.diskOffset)).bytes + std::int64_t{write.piece} * DATA_SECTOR_SIZE;
     }
     const std::int64_t from = std::int64_t{write.piece} * change.pieceSize();
     if (from >= change.length) {
@@ -218,7 +223,7 @@ bool reportImageChanged(const Run& run) {
     return true;
 }
 
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const DirectoryCopies& copies, const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan)) {
     // Static storage, not the stack. The interrupt handler keeps its own
     // copy of the path.
@@ -232,7 +237,7 @@ bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* p
                      argumentAsShown(path), systemReason(errno));
         return false;
     }
-    PieceSource source(run, plan, sourceBlock);
+    PieceSource source(run, plan, copies, sourceBlock);
     errno = 0;
     bool written = copyWithWrites(image, plan, source, out);
     int error = errno;

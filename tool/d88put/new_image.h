@@ -6,6 +6,7 @@
 
 #include "d88/d88_image.h"
 #include "tool/cli/run.h"
+#include "tool/d88put/directory_copy.h"
 #include "tool/d88put/put_plan.h"
 #include "tool/host/file_system.h"
 
@@ -22,7 +23,8 @@ bool reportImageChanged(const Run& run);
 // `announce`'s no), when it could not, or when the image changed since the
 // run opened it: then neither `path` nor a temporary file is left, and a
 // file that had the name is as it was.
-bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const char* path,
+bool writeNewImage(D88Image& image, Run& run, const PutPlan& plan, const DirectoryCopies& copies,
+                   const char* path,
                    bool (*announce)(Run& run, const PutPlan& plan));
 
 #endif

@@ -23,12 +23,28 @@ public:
     Placer(D88Image& image, PutPlan& plan, SectorMap& sectorMap)
         : image(image), plan(plan), sectorMap(sectorMap) {}
 
-    // A disk of the image (selected) whose changes come next.
-    void enterDisk() { mapped = false; }
+    // A disk of the image (selected) whose changes come next, and its
+    // directory copy when entries leave it (else null).
+    void enterDisk(DirectoryCopy* copy) {
+        mapped = false;
+        directory = copy;
+    }
+    // Removes a deleted file's entry, freeing the sectors of its run.
+    void remove(std::int32_t index);
+    // Lists an added file in the next slot, its bytes in the first free
+    // run long enough.
+    void add(std::int32_t index);
+    // The writes of the directory copy, as a change of its own.
+    void planDirectory(std::int32_t disk, std::int32_t offset);
 
-    // Decides change `index` where it lies: in its run, grown into the free
-    // sectors after it, or refused; false when only a move can place it.
-    bool placeWithoutMoving(std::int32_t index);
+    // Decides change `index` where it lies when its run holds it: in its
+    // run, or with `shrink` in the sectors it needs, giving the rest back;
+    // refused when it cannot go back at all. Leaves it Pending when it is
+    // longer than its run.
+    void placeInRun(std::int32_t index, bool shrink);
+    // Grows a pending change into the free sectors after its run; false
+    // when only a move can place it.
+    bool growInPlace(std::int32_t index);
     void move(std::int32_t index);
 
 private:
@@ -57,13 +73,80 @@ private:
     bool planSector(std::int32_t index, const SectorLocation& location, std::int32_t size, std::int32_t piece);
     void planEntryPlace(std::int32_t index);
     void noRoom(Change& change);
+    // Keeps the first `kept` sectors of the change's run and frees the rest.
+    void giveBack(Change& change, std::int32_t kept);
 
     D88Image& image;
     PutPlan& plan;
     // Which sectors the disk's entries hold and which are free.
     SectorMap& sectorMap;
     bool mapped = false;
+    DirectoryCopy* directory = nullptr;
 };
+
+void Placer::remove(std::int32_t index) {
+    Change& change = plan.change(index);
+    needMap();
+    DataSector at = entryStart(change.entry);
+    for (std::int32_t i = 0; i < change.runSize / DATA_SECTOR_SIZE; ++i, at = nextDataSector(at)) {
+        sectorMap.release(at, change.place.entry);
+    }
+    directory->remove(change.place.entry);
+    change.result = PutResult::Deleted;
+}
+
+void Placer::add(std::int32_t index) {
+    Change& change = plan.change(index);
+    if (change.length == 0) {
+        change.refuse(Refusal::EmptyFile);
+        return;
+    }
+    const std::int32_t needed = sectorsOnDisk(change.length);
+    needMap();
+    const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
+    if (room.length == 0) {
+        noRoom(change);
+        return;
+    }
+    DataSector at = room.start;
+    for (std::int32_t i = 0; i < needed; ++i) {
+        change.end = at;
+        at = nextDataSector(at);
+    }
+    if (!directory->append(change.name, room.start, change.end)) {
+        change.refuse(Refusal::DirectoryFull);
+        return;
+    }
+    at = room.start;
+    for (std::int32_t i = 0; i < needed; ++i, at = nextDataSector(at)) {
+        sectorMap.take(at);
+    }
+    change.result = PutResult::Added;
+    change.start = room.start;
+    change.sectors = needed;
+    planRun(index, change.start, needed);
+}
+
+void Placer::planDirectory(std::int32_t disk, std::int32_t offset) {
+    Change* change = plan.addChange();
+    if (change == nullptr) {
+        return;  // cannot happen: deletes were changes before
+    }
+    change->action = ChangeAction::Directory;
+    change->place = WritePlace{disk, SYSTEM_AREA};
+    change->diskOffset = offset;
+    change->length = DIRECTORY_SIZE;
+    change->result = PutResult::InPlace;
+    const std::int32_t index = plan.changeCount() - 1;
+    for (std::int32_t piece = 0; piece < DIRECTORY_SECTOR_COUNT; ++piece) {
+        const SectorLocation location =
+            image.locateSector(DIRECTORY_TRACK, cylinderOf(DIRECTORY_TRACK), headOf(DIRECTORY_TRACK),
+                               DIRECTORY_FIRST_SECTOR + piece, DATA_SIZE_CODE);
+        if (!planSector(index, location, DATA_SECTOR_SIZE, piece)) {
+            return;
+        }
+    }
+}
 
 bool Placer::crossLinked(Change& change) {
     const std::int32_t self = change.place.entry;
@@ -85,32 +168,57 @@ void Placer::noRoom(Change& change) {
     change.refuseNoFreeRun(sectorsFor(change.length));
 }
 
-bool Placer::placeWithoutMoving(std::int32_t index) {
+void Placer::placeInRun(std::int32_t index, bool shrink) {
     Change& change = plan.change(index);
     if (change.result == PutResult::Refused) {
-        return true;
+        return;
     }
     // Bytes d88extract could not read in full would not come back alike.
     if (change.outcome != FileOutcome::Written) {
         change.refuse(Refusal::Damaged);
-        return true;
+        return;
     }
     if (change.isTitle()) {
         placeTitle(index);
-        return true;
+        return;
     }
     const std::int32_t runSectors = change.runSize / DATA_SECTOR_SIZE;
     const std::int32_t needed = sectorsOnDisk(change.length);
     findRunEnd(change, runSectors);
-    if (needed >= 0 && needed <= runSectors) {
-        change.result = PutResult::InPlace;
-        change.sectors = runSectors;
-        planRun(index, change.start, runSectors);
-        return true;
+    if (needed < 0 || needed > runSectors) {
+        return;
     }
+    // An entry holds at least one sector, an empty file's too.
+    const std::int32_t kept = shrink && needed < runSectors ? (needed > 0 ? needed : 1) : runSectors;
+    if (kept < runSectors) {
+        giveBack(change, kept);
+        change.result = PutResult::Shrunk;
+        planEntryPlace(index);
+    } else {
+        change.result = PutResult::InPlace;
+    }
+    change.sectors = kept;
+    planRun(index, change.start, kept);
+}
+
+void Placer::giveBack(Change& change, std::int32_t kept) {
+    needMap();
+    DataSector at = change.start;
+    for (std::int32_t i = 1; i < kept; ++i) {
+        at = nextDataSector(at);
+    }
+    change.end = at;
+    for (std::int32_t i = kept; i < change.runSize / DATA_SECTOR_SIZE; ++i) {
+        at = nextDataSector(at);
+        sectorMap.release(at, change.place.entry);
+    }
+}
+
+bool Placer::growInPlace(std::int32_t index) {
+    Change& change = plan.change(index);
     // A run that moves is not written: only the map tells it is shared.
     needMap();
-    return crossLinked(change) || grow(index, needed);
+    return crossLinked(change) || grow(index, sectorsOnDisk(change.length));
 }
 
 void Placer::placeTitle(std::int32_t index) {
@@ -215,6 +323,12 @@ bool Placer::planSector(std::int32_t index, const SectorLocation& location, std:
 }
 
 void Placer::planEntryPlace(std::int32_t index) {
+    // The directory written whole holds the new place.
+    if (directory != nullptr) {
+        const Change& change = plan.change(index);
+        directory->storePlace(change.place.entry, change.start, change.end);
+        return;
+    }
     // The entry's record lies in one of the directory's sectors.
     const std::int32_t at = plan.change(index).place.entry * DIR_ENTRY_SIZE;
     const SectorLocation location =
@@ -232,7 +346,33 @@ void Placer::planEntryPlace(std::int32_t index) {
 
 }  // namespace
 
-void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
+// The directory copy of the disk at `offset` when a change of it deletes
+// an entry, else null; the deletes are refused when it cannot be read.
+DirectoryCopy* copyDirectory(D88Image& image, PutPlan& plan, DirectoryCopies& copies, std::int32_t first,
+                             std::int32_t offset) {
+    bool deletes = false;
+    for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        deletes = deletes || (change.diskOffset == offset && change.action != ChangeAction::Put);
+    }
+    if (!deletes) {
+        return nullptr;
+    }
+    DirectoryCopy* copy = copies.add();
+    if (copy != nullptr && copy->read(image, offset)) {
+        return copy;
+    }
+    for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+        Change& change = plan.change(i);
+        if (change.diskOffset == offset && change.action != ChangeAction::Put) {
+            change.refuse(Refusal::DirectoryDamaged);
+        }
+    }
+    return nullptr;
+}
+
+void placeChanges(D88Image& image, PutPlan& plan, DirectoryCopies& copies, const PlacementChoices& choices) {
+    copies.clear();
     // Large: static storage, not the stack.
     static SectorMap sectorMap;
     Placer placer(image, plan, sectorMap);
@@ -245,27 +385,62 @@ void placeChanges(D88Image& image, PutPlan& plan, bool relocate) {
         }
         done[listing] = true;
         const std::int32_t offset = plan.change(first).diskOffset;
-        // One disk, whichever of its listings: every file that grows in
-        // place first, then the ones that move, in directory order.
+        const auto onDisk = [&plan, offset](std::int32_t i) { return plan.change(i).diskOffset == offset; };
+        // One disk, whichever of its listings, in steps that each see the
+        // room the steps before freed: the files that fit their runs
+        // (shrunk ones giving sectors back), those that grow where they
+        // are, then the ones that move; each step in directory order.
         (void)image.selectDisk(plan.change(first).place.disk);
-        placer.enterDisk();
+        DirectoryCopy* copy = copyDirectory(image, plan, copies, first, offset);
+        placer.enterDisk(copy);
+        const auto deletes = [&plan](std::int32_t i) {
+            return plan.change(i).action == ChangeAction::Delete && plan.change(i).result != PutResult::Refused;
+        };
+        for (std::int32_t i = first; copy != nullptr && i < plan.changeCount(); ++i) {
+            if (onDisk(i) && deletes(i)) {
+                placer.remove(i);
+            }
+        }
+        // A wrong or empty folder must not empty a disk.
+        if (copy != nullptr && !copy->holdsAnyEntry()) {
+            for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+                if (onDisk(i) && plan.change(i).action == ChangeAction::Delete) {
+                    plan.change(i).result = PutResult::Pending;
+                    plan.change(i).refuse(Refusal::EmptiesDisk);
+                }
+            }
+        }
+        for (std::int32_t i = first; i < plan.changeCount(); ++i) {
+            if (onDisk(i) && plan.change(i).action == ChangeAction::Put) {
+                placer.placeInRun(i, choices.shrink);
+            }
+        }
         bool moves = false;
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
-            if (plan.change(i).diskOffset == offset) {
-                Change& change = plan.change(i);
-                if (!placer.placeWithoutMoving(i)) {
-                    if (relocate) {
-                        moves = true;
-                    } else {
-                        change.refuse(Refusal::NoRoomAfter);
-                    }
+            const bool puts = onDisk(i) && plan.change(i).action == ChangeAction::Put;
+            if (puts && plan.change(i).result == PutResult::Pending && !placer.growInPlace(i)) {
+                if (choices.relocate) {
+                    moves = true;
+                } else {
+                    plan.change(i).refuse(Refusal::NoRoomAfter);
                 }
             }
         }
         for (std::int32_t i = first; moves && i < plan.changeCount(); ++i) {
-            if (plan.change(i).diskOffset == offset && plan.change(i).result == PutResult::Pending) {
+            if (onDisk(i) && plan.change(i).action == ChangeAction::Put
+                && plan.change(i).result == PutResult::Pending) {
                 placer.move(i);
             }
+        }
+        // Adds last, in the order they came: by their names' bytes.
+        for (std::int32_t i = first; copy != nullptr && i < plan.changeCount(); ++i) {
+            if (onDisk(i) && plan.change(i).action == ChangeAction::Add
+                && plan.change(i).result != PutResult::Refused) {
+                placer.add(i);
+            }
+        }
+        if (copy != nullptr) {
+            placer.planDirectory(plan.change(first).place.disk, offset);
         }
     }
 }

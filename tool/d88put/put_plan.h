@@ -25,13 +25,31 @@ enum class Refusal {
     TooManyWrites,  // more sectors change than a run can check
     Unchecked,      // the image's tracks run through each other too much
                     // for the check of its place
+    SeveralEntries,  // --delete: several taken entries write the file
+    EmptiesDisk,     // --delete: its disk would lose every file it has
+    DirectoryDamaged,  // --delete, --add: its disk's directory cannot be read in full
+    DirectoryFull,     // --add: the directory lists 128 entries
+    EmptyFile,         // --add: an entry holds at least one sector
+    NotAName,          // --add: no entry name d88extract writes unchanged
+    TitleName,         // --add: TTLPRG is never added
+};
+
+// What a change does to its disk.
+enum class ChangeAction : std::uint8_t {
+    Put,        // puts the file's bytes back
+    Delete,     // removes the entry of a file missing from its folder
+    Directory,  // writes its disk's directory copy (see DirectoryCopies)
+    Add,        // makes a new entry for a file no entry names
 };
 
 enum class PutResult {
     Pending,  // not placed yet
     InPlace,  // in the sectors of its run, zeros after it
+    Shrunk,   // in the first sectors of its run, which ends there now
     Grown,    // its run goes on into the free sectors after it
     Moved,    // to a run of free sectors elsewhere on its disk
+    Deleted,  // its entry leaves the directory
+    Added,    // a new entry, in the first free run long enough
     Refused,  // not put back; the run writes no new image
 };
 
@@ -43,6 +61,7 @@ struct Change {
     // Where that disk starts in the image: disks listed at one place are one.
     std::int32_t diskOffset = 0;
     char name[DIR_NAME_SIZE + 1] = {};
+    ChangeAction action = ChangeAction::Put;
     // The directory entry as listed (not for TTLPRG).
     DirEntry entry{};
     // The file's length in bytes.
@@ -100,7 +119,18 @@ public:
         changes = 0;
         writes = 0;
         sorted = 0;
+        takenFiles = 0;
+        foundFiles = 0;
     }
+
+    // A file d88extract writes for a taken entry, and whether the folder
+    // holds it: a folder that holds none of them is most likely not the
+    // one d88extract wrote.
+    void noteTakenFile(bool found) {
+        ++takenFiles;
+        foundFiles += found ? 1 : 0;
+    }
+    bool holdsNoTakenFile() const { return takenFiles > 0 && foundFiles == 0; }
 
     std::int32_t changeCount() const { return changes; }
     Change& change(std::int32_t index) { return changeList[index]; }
@@ -146,6 +176,8 @@ private:
     std::int32_t writes = 0;
     std::int32_t order[MAX_WRITES];
     std::int32_t sorted = 0;
+    std::int32_t takenFiles = 0;
+    std::int32_t foundFiles = 0;
 };
 
 // What a plan may take: static storage, with the image's in d88put's memory

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tool/cli/messages.h"
+#include "tool/host/arguments.h"
 
 namespace {
 
@@ -30,10 +31,29 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
     case Refusal::Unchecked:
         std::snprintf(text, size, "the image's tracks run through each other too much to check its place");
         return;
+    case Refusal::SeveralEntries:
+        std::snprintf(text, size, "several entries write it: d88put cannot tell which to delete");
+        return;
+    case Refusal::EmptiesDisk: std::snprintf(text, size, "its disk would lose every file it has"); return;
+    case Refusal::DirectoryDamaged: std::snprintf(text, size, "its disk's directory is damaged"); return;
+    case Refusal::DirectoryFull: std::snprintf(text, size, "the directory is full"); return;
+    case Refusal::EmptyFile:
+        std::snprintf(text, size, "the file is empty: an entry holds at least one sector");
+        return;
+    case Refusal::NotAName:
+        std::snprintf(text, size, "its name is no entry name (1 to 6 bytes) d88extract writes as it is");
+        return;
+    case Refusal::TitleName: std::snprintf(text, size, "TTLPRG is never added"); return;
     case Refusal::TooManyWrites:
         std::snprintf(text, size, "more sectors change than d88put can check in one run");
         return;
     }
+}
+
+// "track T sector S": every line that names a sector says it alike, so
+// that how the numbers are written is decided here once.
+void printSectorPlace(DataSector at) {
+    std::printf("track %ld sector %ld", static_cast<long>(at.track), static_cast<long>(at.sector));
 }
 
 }  // namespace
@@ -46,25 +66,53 @@ void reportRefusals(Run& run, const PutPlan& plan) {
         }
         char reason[80];
         describeRefusal(change, reason, sizeof reason);
-        reportFileProblem(run.console, run.output.shownName(change.place.disk, change.name).text,
+        const char* name = change.action == ChangeAction::Directory ? "(directory)" : change.name;
+        reportFileProblem(run.console, run.output.shownName(change.place.disk, name).text,
                           "not put back: %s", reason);
+    }
+}
+
+void reportStrays(Run& run, const Strays& strays) {
+    for (std::int32_t i = 0; i < strays.keptCount(); ++i) {
+        char shown[FOLDER_FILE_NAME_SIZE + SHOWN_NAME_SIZE];
+        strayShownName(run, strays.at(i), shown, sizeof shown);
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s: not put back: no entry of this name on the disk (--add makes one)\n",
+                     run.console.program, argumentAsShown(shown));
+    }
+    if (strays.count() > strays.keptCount()) {
+        std::fprintf(stderr, "%s: %ld more files with no entry of their name on the disk\n", run.console.program,
+                     static_cast<long>(strays.count() - strays.keptCount()));
     }
 }
 
 bool announce(Run& run, const PutPlan& plan) {
     for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         const Change& change = plan.change(i);
+        if (change.action == ChangeAction::Directory) {
+            continue;  // said by the entries that made it change
+        }
         const ShownName shown = run.output.shownName(change.place.disk, change.name);
         char safe[SHOWN_NAME_SIZE];
         terminalSafeName(run.console, stdout, shown.text, safe, sizeof safe);
         putText(run.console, stdout, safe);
         switch (change.result) {
+        case PutResult::Deleted: std::printf(": deleted\n"); break;
+        case PutResult::Added:
+            std::printf(": added at ");
+            printSectorPlace(change.start);
+            std::printf(", %ld sectors\n", static_cast<long>(change.sectors));
+            break;
+        case PutResult::Shrunk:
+            std::printf(": shrunk to %ld sectors\n", static_cast<long>(change.sectors));
+            break;
         case PutResult::Grown:
             std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
             break;
         case PutResult::Moved:
-            std::printf(": moved to track %ld sector %ld\n", static_cast<long>(change.start.track),
-                        static_cast<long>(change.start.sector));
+            std::printf(": moved to ");
+            printSectorPlace(change.start);
+            std::printf("\n");
             break;
         case PutResult::InPlace:
         case PutResult::Pending:

@@ -60,7 +60,12 @@ struct Holder {
 
 class Checker {
 public:
-    Checker(D88Image& image, PutPlan& plan, WalkedStarts& walked) : image(image), plan(plan), walked(walked) {}
+    Checker(D88Image& image, PutPlan& plan, WalkedStarts& walked) : image(image), plan(plan), walked(walked) {
+        for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
+            const PutResult result = plan.change(i).result;
+            anyShrunk = anyShrunk || result == PutResult::Shrunk || result == PutResult::Deleted;
+        }
+    }
 
     void checkOverlaps();
     // Each disk's header, the record headers of every track's walk, and
@@ -75,9 +80,15 @@ private:
     void heldRun(const Holder& holder, std::int32_t track, std::int32_t r, std::int32_t n, std::int32_t unit,
                  std::int32_t count, bool stepTracks);
 
+    // How many sectors of entry `entry` of disk `disk` (its first listing)
+    // its run holds once the run's writes are made: `listed`, or fewer
+    // when the run shrinks it.
+    std::int32_t keptSectors(std::int32_t disk, std::int32_t entry, std::int32_t listed) const;
+
     D88Image& image;
     PutPlan& plan;
     WalkedStarts& walked;
+    bool anyShrunk = false;
     friend class HolderSteps;
 };
 
@@ -157,6 +168,18 @@ void Checker::heldRun(const Holder& holder, std::int32_t track, std::int32_t r, 
     }
 }
 
+std::int32_t Checker::keptSectors(std::int32_t disk, std::int32_t entry, std::int32_t listed) const {
+    const std::int32_t offset = image.getDiskOffset(disk);
+    for (std::int32_t i = 0; anyShrunk && i < plan.changeCount(); ++i) {
+        const Change& change = plan.change(i);
+        if ((change.result == PutResult::Shrunk || change.result == PutResult::Deleted)
+            && change.diskOffset == offset && change.place.entry == entry) {
+            return change.result == PutResult::Deleted ? 0 : change.sectors;
+        }
+    }
+    return listed;
+}
+
 // What each disk holds, step by step of its plan.
 class HolderSteps final : public DiskPlanSteps {
 public:
@@ -178,9 +201,12 @@ public:
     void entry(std::int32_t index, const DirEntry& entry, const FilePlan& plan) override {
         Holder holder = disk;
         holder.entry = index;
-        if (plan.size > 0) {
-            checker.heldRun(holder, entry.startTrack, entry.startSector, DATA_SIZE_CODE, DATA_SECTOR_SIZE,
-                            plan.size / DATA_SECTOR_SIZE, true);
+        // An entry this run shrinks holds only the sectors it keeps; one it
+    // deletes, none.
+        const std::int32_t held = checker.keptSectors(disk.disk, index, plan.size / DATA_SECTOR_SIZE);
+        if (held > 0) {
+            checker.heldRun(holder, entry.startTrack, entry.startSector, DATA_SIZE_CODE, DATA_SECTOR_SIZE, held,
+                            true);
         }
     }
 

@@ -35,6 +35,10 @@ public:
     // in the folder of disk `disk`.
     bool any(const char* name, std::int32_t disk) const;
 
+    // Whether a remembered write other than `place`'s, before or after,
+    // is of the file `name` in the folder of `place`'s disk.
+    bool anyOther(const char* name, WritePlace place) const;
+
 private:
     struct Write {
         char name[DIR_NAME_SIZE + 1];

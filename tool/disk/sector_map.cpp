@@ -43,6 +43,9 @@ void SectorMap::start(D88Image& image) {
             pair[1] = NO_ENTRY;
         }
     }
+    for (auto& count : visits) {
+        count = 0;
+    }
     for (std::int32_t track = FIRST_FILE_TRACK; track < TRACK_COUNT; ++track) {
         for (std::int32_t sector = DATA_FIRST_SECTOR; sector <= DATA_LAST_SECTOR; ++sector) {
             const DataSector at{track, sector};
@@ -65,10 +68,38 @@ void SectorMap::note(std::int32_t index, const DirEntry& entry, const FilePlan& 
 void SectorMap::hold(DataSector at, std::int32_t entry) {
     std::int16_t* pair = holders[at.track][at.sector];
     const auto held = static_cast<std::int16_t>(entry);
+    if (pair[0] == held || pair[1] == held) {
+        return;
+    }
+    if (isFileSector(at) && visits[fileSectorIndex(at)] < UINT8_MAX) {
+        ++visits[fileSectorIndex(at)];
+    }
     if (pair[0] == NO_ENTRY) {
         pair[0] = held;
-    } else if (pair[1] == NO_ENTRY && pair[0] != held) {
+    } else if (pair[1] == NO_ENTRY) {
         pair[1] = held;
+    }
+}
+
+void SectorMap::release(DataSector at, std::int32_t entry) {
+    if (!onMap(at)) {
+        return;
+    }
+    std::int16_t* pair = holders[at.track][at.sector];
+    // An entry beyond the two named is not known to visit it: kept, to be
+    // safe.
+    if (pair[0] != entry && pair[1] != entry) {
+        return;
+    }
+    // A count that reached its top no longer says when none is left.
+    if (isFileSector(at) && visits[fileSectorIndex(at)] > 0 && visits[fileSectorIndex(at)] < UINT8_MAX) {
+        --visits[fileSectorIndex(at)];
+    }
+    if (pair[1] == entry) {
+        pair[1] = NO_ENTRY;
+    } else {
+        pair[0] = pair[1];
+        pair[1] = NO_ENTRY;
     }
 }
 
@@ -82,7 +113,7 @@ std::int32_t SectorMap::secondHolder(DataSector at) const {
 
 bool SectorMap::isFree(DataSector at) const {
     return isFileSector(at) && inFull[fileSectorIndex(at)] && !taken[fileSectorIndex(at)]
-           && holders[at.track][at.sector][0] == NO_ENTRY;
+           && visits[fileSectorIndex(at)] == 0;
 }
 
 bool SectorMap::isFoundInFull(DataSector at) const { return isFileSector(at) && inFull[fileSectorIndex(at)]; }

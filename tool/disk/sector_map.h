@@ -34,6 +34,9 @@ public:
     // visits it or not.
     bool isFoundInFull(DataSector at) const;
     void take(DataSector at);
+    // Entry `entry`'s run no longer visits `at` (it shrank, or left the
+    // disk): free again unless another listed entry's run visits it.
+    void release(DataSector at, std::int32_t entry);
 
     std::int32_t freeCount() const;
 
@@ -80,6 +83,9 @@ private:
 
     // Entry indexes and NO_ENTRY, in 16 bits to keep the map small.
     std::int16_t holders[TRACK_COUNT][SECTOR_NUMBERS][2];
+    // How many listed entries' runs visit each sector (up to 255): only two
+    // of them are named, but a sector is free once none is left.
+    std::uint8_t visits[FILE_SECTORS];
     bool inFull[FILE_SECTORS];
     bool taken[FILE_SECTORS];
 };
