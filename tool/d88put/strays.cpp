@@ -85,12 +85,6 @@ bool KnownNames::creates(const char* file, std::int32_t onDisk) const {
     return false;
 }
 
-// Large: static storage, not the stack.
-KnownNames knownNames;
-FolderFiles folderFiles;
-char fileName[FOLDER_FILE_NAME_SIZE];
-char turnedBack[FOLDER_FILE_NAME_SIZE];
-char filePath[PATH_SIZE];
 
 // The entry name of the file `file` as d88extract makes file names of entry
 // names, in `out`: under --utf8 (and on Windows, whose names are Unicode)
@@ -108,6 +102,7 @@ void entryNameOf(const char* file, bool utf8, char* out, std::size_t size) {
 
 // Whether `file` in `folder` is IMAGE or NEW.
 bool isImageOrNew(const Run& run, const char* folder, const char* file, const FileIdentity& newImage) {
+    char filePath[PATH_SIZE];
     if (!joinFolderPath(folder, file, filePath, sizeof filePath)) {
         return false;
     }
@@ -117,7 +112,11 @@ bool isImageOrNew(const Run& run, const char* folder, const char* file, const Fi
                && identity.index == newImage.index);
 }
 
-void listFolder(Run& run, const char* folder, std::int32_t disk, const FileIdentity& newImage, Strays& strays) {
+void listFolder(Run& run, const KnownNames& knownNames, const char* folder, std::int32_t disk,
+                const FileIdentity& newImage, Strays& strays) {
+    FolderFiles folderFiles;
+    char fileName[FOLDER_FILE_NAME_SIZE];
+    char turnedBack[FOLDER_FILE_NAME_SIZE];
     // A disk's folder that is not there holds nothing (d88extract makes one
     // only for a disk with files); a -C folder that is not there was
     // reported before.
@@ -157,6 +156,8 @@ Stray* Strays::add() {
 }
 
 void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, Strays& strays) {
+    // Large: static storage, not the stack.
+    static KnownNames knownNames;
     strays.clear();
     const OutputSettings& settings = run.output.getSettings();
     // Every disk's names, taken or not: d88extract with the same options
@@ -171,7 +172,7 @@ void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, Strays&
     }
     knownNames.finish();
     if (!settings.diskFolders) {
-        listFolder(run, settings.folder, -1, newImage, strays);
+        listFolder(run, knownNames, settings.folder, -1, newImage, strays);
         return;
     }
     char folder[PATH_SIZE];
@@ -181,7 +182,7 @@ void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, Strays&
         }
         run.output.enterDisk(disk);
         if (run.output.diskFolderPath(folder, sizeof folder)) {
-            listFolder(run, folder, disk, newImage, strays);
+            listFolder(run, knownNames, folder, disk, newImage, strays);
         }
     }
 }
