@@ -143,6 +143,28 @@ void roundTripWithEdits(const std::uint8_t* data, std::size_t size, std::string&
     if (disks.empty()) {
         return;
     }
+    char putProgram[] = "d88put";
+    char outputOption[] = "-o";
+    char add[] = "--add";
+    char del[] = "--delete";
+    char shrink[] = "--shrink";
+    char relocate[] = "--relocate";
+    std::string newImage = (scratch / "edited.d88").string();
+    const auto putEverything = [&] {
+        char* putArgv[] = {putProgram, folderOption, takenFolder.data(), diskFolders, add, del, shrink,
+                           relocate, outputOption, newImage.data(), image.data(), nullptr};
+        return putMain(11, putArgv);
+    };
+    // Right after the extraction, every room option still changes nothing.
+    if (putEverything() != 0) {
+        fail("d88put --add --delete --shrink --relocate refused the files just extracted", takenFolder);
+    }
+    const Bytes copy = readAll(newImage);
+    if (copy.size() != size || !std::equal(copy.begin(), copy.end(), data)) {
+        fail("the new image differs from the image with nothing edited", newImage);
+    }
+    fs::remove(newImage);
+
     const std::string edited = disks[pick(data, size, 1) % disks.size()];
     const fs::path folder = taken / edited;
     std::vector<std::string> names = sortedNames(folder, false);
@@ -164,16 +186,7 @@ void roundTripWithEdits(const std::uint8_t* data, std::size_t size, std::string&
     }
     writeAll(folder / ADDED_NAME, added);
 
-    char putProgram[] = "d88put";
-    char outputOption[] = "-o";
-    char add[] = "--add";
-    char del[] = "--delete";
-    char shrink[] = "--shrink";
-    char relocate[] = "--relocate";
-    std::string newImage = (scratch / "edited.d88").string();
-    char* putArgv[] = {putProgram, folderOption, takenFolder.data(), diskFolders, add, del, shrink,
-                       relocate, outputOption, newImage.data(), image.data(), nullptr};
-    const int status = putMain(11, putArgv);
+    const int status = putEverything();
     const Bytes now = readAll(image);
     if (now.size() != size || !std::equal(now.begin(), now.end(), data)) {
         fail("d88put changed the image it read", image);
