@@ -31,10 +31,11 @@ public:
 
 private:
     // The host's listing handle, and on Windows the entry it found last:
-    // kept as bytes so that this header needs no host header.
+    // kept as bytes so that this header needs no host header (POSIX uses
+    // the handle alone).
     void* handle = nullptr;
-    alignas(8) unsigned char found[640] = {};
-    bool pending = false;
+    [[maybe_unused]] alignas(8) unsigned char found[640] = {};
+    [[maybe_unused]] bool pending = false;
 };
 
 #endif
