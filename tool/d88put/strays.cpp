@@ -134,7 +134,7 @@ void listFolder(Run& run, const char* folder, std::int32_t disk, const FileIdent
         const bool entryLength = turnedBack[0] != '\0' && std::strlen(turnedBack) <= DIR_NAME_SIZE;
         // Asked last: a NAME that a stray matches counts as found.
         if ((entryLength && knownNames.holds(turnedBack, disk)) || isImageOrNew(run, folder, fileName, newImage)
-            || knownNames.creates(fileName, disk) || !run.selection.takesFile(turnedBack)) {
+            || knownNames.creates(fileName, disk) || !run.selection.takesFolderFile(turnedBack, fileName)) {
             continue;
         }
         Stray* stray = strays.add();
