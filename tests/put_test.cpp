@@ -750,7 +750,7 @@ TEST(PutCases, NothingIsSilent) {
     EXPECT_EQ(readFile(scratch.image()), original);
 }
 
-TEST(PutCases, UnderUtf8AStrayIsMatchedByItsWholeName) {
+TEST(PutCases, UnderUtf8AStrayIsKnownByItsWholeName) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
     const std::string image = scratch.image().string();
@@ -766,6 +766,22 @@ TEST(PutCases, UnderUtf8AStrayIsMatchedByItsWholeName) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "d88put: HELLO-notes.txt: not put back: no entry of this name on the disk (--add makes one)\n");
     EXPECT_TRUE(nothingNew(scratch));
+
+    // Shift_JIS 81 60 comes out as U+FF5E; U+301C turns back to it too,
+    // but is no file d88extract writes: a stray, not the entry's file.
+    Disk tilde;
+    tilde.track(1, directoryTrack({dirEntry("\x81\x60", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 2)}));
+    tilde.track(2, dataTrack(2));
+    writeImage(scratch.image(), {tilde});
+    (void)extract(scratch, {"--utf8", "-C", "tilde", image});
+    fs::rename(scratch.work() / "tilde" / "\xEF\xBD\x9E", scratch.work() / "tilde" / "\xE3\x80\x9C");
+    for (const Args& options : {Args{"--delete"}, Args{}}) {
+        result = put(scratch, with(options, {"--utf8", "-C", "tilde", "-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err,
+                  "d88put: \xE3\x80\x9C: not put back: no entry of this name on the disk (--add makes one)\n");
+        EXPECT_TRUE(nothingNew(scratch));
+    }
 }
 
 TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {

@@ -90,6 +90,7 @@ KnownNames knownNames;
 FolderFiles folderFiles;
 char fileName[FOLDER_FILE_NAME_SIZE];
 char turnedBack[FOLDER_FILE_NAME_SIZE];
+char createdName[FOLDER_FILE_NAME_SIZE];
 char filePath[PATH_SIZE];
 
 // The entry name of the file `file` as d88extract makes file names of entry
@@ -132,8 +133,14 @@ void listFolder(Run& run, const char* folder, std::int32_t disk, const FileIdent
         }
         entryNameOf(fileName, utf8, turnedBack, sizeof turnedBack);
         const bool entryLength = turnedBack[0] != '\0' && std::strlen(turnedBack) <= DIR_NAME_SIZE;
+        // Several characters turn back to one Shift_JIS character, which
+        // d88extract writes as one of them: a file named with another is
+        // none it writes, though its name turns back to an entry's.
+        createdFileName(turnedBack, utf8, createdName, sizeof createdName);
+        const bool turnsBackWhole = std::strcmp(createdName, fileName) == 0;
         // Asked last: a NAME that a stray matches counts as found.
-        if ((entryLength && knownNames.holds(turnedBack, disk)) || isImageOrNew(run, folder, fileName, newImage)
+        if ((entryLength && turnsBackWhole && knownNames.holds(turnedBack, disk))
+            || isImageOrNew(run, folder, fileName, newImage)
             || knownNames.creates(fileName, disk) || !run.selection.takesFolderFile(turnedBack, fileName)) {
             continue;
         }
