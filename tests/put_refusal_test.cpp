@@ -207,6 +207,11 @@ std::vector<Refused> refusedCases() {
     cases.push_back({"title", {one}, {{"TTLPRG", text("t")}}, {"--add"}, refused("TTLPRG", "TTLPRG is never added")});
     cases.push_back({"long name", {one}, {{"LONGNAME", text("x")}}, {"--add"},
                      refused("LONGNAME", "its name is no entry name (1 to 6 bytes) d88extract writes as it is")});
+    // A refused name leaves the other adds to be checked: every refusal is
+    // said in one run.
+    cases.push_back({"long name and empty file", {one}, {{"LONGNAME", text("x")}, {"NEW1", Bytes{}}}, {"--add"},
+                     refused("LONGNAME", "its name is no entry name (1 to 6 bytes) d88extract writes as it is") +
+                         refused("NEW1", "the file is empty: an entry holds at least one sector")});
     cases.push_back({"full disk", {dataDisk({dirEntry("A", 2, 1, 2, 5)}, 2)}, {{"NEW1", text("n")}}, {"--add"},
                      refused("NEW1", "no free run holds 1 sectors")});
     {
