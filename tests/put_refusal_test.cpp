@@ -251,3 +251,18 @@ TEST(PutRefusals, EachCraftedPlaceIsRefusedByNameAndNothingIsWritten) {
 }
 
 }  // namespace
+
+TEST(PutRefusals, ADeleteRefusedForEmptyingItsDiskKeepsItsRoom) {
+    // Its files replaced by a new one: the refused deletes keep their
+    // sectors, and the add, taking other room, is no refusal of its own.
+    Scratch scratch;
+    writeImage(scratch.image(), {dataDisk({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 3)}, 3)});
+    std::filesystem::create_directory(scratch.work() / "out");
+    writeFile(scratch.work() / "out" / "NEW1", text("n"));
+    const ToolResult result =
+        put(scratch, {"--add", "--delete", "-C", "out", "-o", "new.d88", scratch.image().string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, refused("A", "its disk would lose every file it has") +
+                              refused("B", "its disk would lose every file it has"));
+    EXPECT_TRUE(nothingNew(scratch));
+}
