@@ -207,6 +207,11 @@ std::vector<Refused> refusedCases() {
     cases.push_back({"title", {one}, {{"TTLPRG", text("t")}}, {"--add"}, refused("TTLPRG", "TTLPRG is never added")});
     cases.push_back({"long name", {one}, {{"LONGNAME", text("x")}}, {"--add"},
                      refused("LONGNAME", "its name is no entry name (1 to 6 bytes) d88extract writes as it is")});
+    // A refused name leaves the other adds to be checked: every refusal is
+    // said in one run.
+    cases.push_back({"long name and empty file", {one}, {{"LONGNAME", text("x")}, {"NEW1", Bytes{}}}, {"--add"},
+                     refused("LONGNAME", "its name is no entry name (1 to 6 bytes) d88extract writes as it is") +
+                         refused("NEW1", "the file is empty: an entry holds at least one sector")});
     cases.push_back({"full disk", {dataDisk({dirEntry("A", 2, 1, 2, 5)}, 2)}, {{"NEW1", text("n")}}, {"--add"},
                      refused("NEW1", "no free run holds 1 sectors")});
     {
@@ -246,3 +251,18 @@ TEST(PutRefusals, EachCraftedPlaceIsRefusedByNameAndNothingIsWritten) {
 }
 
 }  // namespace
+
+TEST(PutRefusals, ADeleteRefusedForEmptyingItsDiskKeepsItsRoom) {
+    // Its files replaced by a new one: the refused deletes keep their
+    // sectors, and the add, taking other room, is no refusal of its own.
+    Scratch scratch;
+    writeImage(scratch.image(), {dataDisk({dirEntry("A", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 3)}, 3)});
+    std::filesystem::create_directory(scratch.work() / "out");
+    writeFile(scratch.work() / "out" / "NEW1", text("n"));
+    const ToolResult result =
+        put(scratch, {"--add", "--delete", "-C", "out", "-o", "new.d88", scratch.image().string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, refused("A", "its disk would lose every file it has") +
+                              refused("B", "its disk would lose every file it has"));
+    EXPECT_TRUE(nothingNew(scratch));
+}

@@ -693,6 +693,16 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     EXPECT_EQ(differ.status, 1);
     EXPECT_EQ(differ.err, refused("disk00/NEW", "its copy in " + copies.back() + " differs"));
     EXPECT_FALSE(fs::exists(scratch.work() / "added.d88"));
+
+    // In one folder every listing writes the same file: it is one entry,
+    // deleted once.
+    (void)extract(scratch, {"-C", "flat", image});
+    fs::remove(scratch.work() / "flat" / "A");
+    const ToolResult flat = put(scratch, {"--delete", "-C", "flat", "-o", "flat.d88", image});
+    EXPECT_EQ(flat.status, 0) << flat.err;
+    EXPECT_EQ(flat.out, "A: deleted\n");
+    (void)extract(scratch, {"-C", "flatback", (scratch.work() / "flat.d88").string()});
+    EXPECT_EQ(treeOf(scratch.work() / "flatback"), (Tree{{"B", readFile(scratch.work() / "flat" / "B")}}));
 }
 
 TEST(PutCases, NothingIsSilent) {
@@ -738,6 +748,40 @@ TEST(PutCases, NothingIsSilent) {
         EXPECT_TRUE(nothingNew(scratch));
     }
     EXPECT_EQ(readFile(scratch.image()), original);
+}
+
+TEST(PutCases, UnderUtf8AStrayIsKnownByItsWholeName) {
+    Scratch scratch;
+    writeImage(scratch.image(), {casesDisk()});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"--utf8", "-C", "out", image});
+    // Longer than any entry's name: its first six bytes are another name.
+    writeFile(scratch.work() / "out" / "HELLO-notes.txt", text("my notes"));
+    const Args call = {"--utf8", "-C", "out", "-o", "new.d88", image};
+    ToolResult result = put(scratch, with(call, {"HELLO"}));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, noFileChanged(image));
+    fs::remove(scratch.work() / "new.d88");
+    result = put(scratch, with(call, {"*.txt"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88put: HELLO-notes.txt: not put back: no entry of this name on the disk (--add makes one)\n");
+    EXPECT_TRUE(nothingNew(scratch));
+
+    // Shift_JIS 81 60 comes out as U+FF5E; U+301C turns back to it too,
+    // but is no file d88extract writes: a stray, not the entry's file.
+    Disk tilde;
+    tilde.track(1, directoryTrack({dirEntry("\x81\x60", 2, 1, 2, 1), dirEntry("B", 2, 2, 2, 2)}));
+    tilde.track(2, dataTrack(2));
+    writeImage(scratch.image(), {tilde});
+    (void)extract(scratch, {"--utf8", "-C", "tilde", image});
+    fs::rename(scratch.work() / "tilde" / "\xEF\xBD\x9E", scratch.work() / "tilde" / "\xE3\x80\x9C");
+    for (const Args& options : {Args{"--delete"}, Args{}}) {
+        result = put(scratch, with(options, {"--utf8", "-C", "tilde", "-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err,
+                  "d88put: \xE3\x80\x9C: not put back: no entry of this name on the disk (--add makes one)\n");
+        EXPECT_TRUE(nothingNew(scratch));
+    }
 }
 
 TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {

@@ -114,6 +114,14 @@ bool Selection::takesFile(const char* name) {
         (void)sjisToUtf8(name, std::strlen(name), utf8Name, sizeof utf8Name);
         compared = utf8Name;
     }
+    return notesMatches(compared);
+}
+
+bool Selection::takesFolderFile(const char* name, const char* file) {
+    return nameCount == 0 || notesMatches(utf8 ? file : name);
+}
+
+bool Selection::notesMatches(const char* compared) {
     bool taken = false;
     for (std::int32_t i = 0; i < nameCount; ++i) {
         // Once the file is taken, only NAMEs that found nothing yet matter.

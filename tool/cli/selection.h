@@ -32,6 +32,12 @@ public:
     // noting every NAME that matches it. Ask once for each file met.
     bool takesFile(const char* name);
 
+    // Whether a folder's file named `file`, whose entry name is `name` (its
+    // name turned back), is taken, as takesFile does. Under --utf8 its name
+    // is matched as the folder holds it, whole: a stray's name may be longer
+    // than any entry's, or not turn back at all.
+    bool takesFolderFile(const char* name, const char* file);
+
     // "PROGRAM: no disk N in the image" on standard error for each disk
     // asked for that an image of `diskCount` disks does not hold; true when
     // there was any.
@@ -45,6 +51,9 @@ private:
     bool matched(std::int32_t index) const { return ((found[index / 8] >> (index % 8)) & 1u) != 0; }
     // NAME `index` as it is compared; null for one no entry can bear.
     const char* patternOf(std::int32_t index) const;
+    // Notes every NAME that matches `compared`, a name in the form NAMEs
+    // are compared in; whether any does.
+    bool notesMatches(const char* compared);
 
     // The NAMEs as they are compared, made once for the run: converting each
     // again for every file met costs seconds with thousands of them. Where a

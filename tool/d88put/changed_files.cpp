@@ -306,7 +306,12 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
     // be told.
     for (std::int32_t i = 0; i < plan.changeCount(); ++i) {
         Change& change = plan.change(i);
-        if (change.action == ChangeAction::Delete && laterWrites.anyOther(change.name, change.place)) {
+        // The same entry of a disk listed again at the same place is the
+        // same entry, not another.
+        const auto sameEntry = [&image, &change](WritePlace write) {
+            return write.entry == change.place.entry && image.getDiskOffset(write.disk) == change.diskOffset;
+        };
+        if (change.action == ChangeAction::Delete && laterWrites.anyOther(change.name, change.place, sameEntry)) {
             change.refuse(Refusal::SeveralEntries);
         }
     }

@@ -409,6 +409,11 @@ void placeChanges(D88Image& image, PutPlan& plan, DirectoryCopies& copies, const
                     plan.change(i).refuse(Refusal::EmptiesDisk);
                 }
             }
+            // The refused deletes keep their entries and their sectors: the
+            // steps after them must not take that room, or they would be
+            // refused as cross-linked with files that stay.
+            copy = copy->read(image, offset) ? copy : nullptr;
+            placer.enterDisk(copy);
         }
         for (std::int32_t i = first; i < plan.changeCount(); ++i) {
             if (onDisk(i) && plan.change(i).action == ChangeAction::Put) {

@@ -230,8 +230,11 @@ bool putBack(D88Image& image, Run& run) {
         return false;
     }
     const bool adding = run.line.addStrays && strays.count() == strays.keptCount();
-    // Only a run that has something to add needs to know where.
-    if (adding && strays.count() > 0 && !planAdds(image, run)) {
+    // Only a run that has something to add needs to know where. A stray
+    // refused by its name leaves the rest of the plan to be checked, so
+    // that every refusal is said at once.
+    const bool addsPlanned = !adding || strays.count() == 0 || planAdds(image, run);
+    if (run.wrongCall) {
         return false;
     }
     placeChanges(image, plan, directoryCopies, PlacementChoices{line.relocate, line.shrink});
@@ -253,8 +256,8 @@ bool putBack(D88Image& image, Run& run) {
         }
     }
     const bool namesMissed = run.selection.reportNamesNotFound(run.console);
-    bool done = !plan.anyRefused() && (adding || strays.count() == 0) && !run.fileFailed && !readFailed
-                && !namesMissed;
+    bool done = !plan.anyRefused() && addsPlanned && (adding || strays.count() == 0) && !run.fileFailed
+                && !readFailed && !namesMissed;
     // The lines go out before NEW takes its name: one that cannot be said
     // leaves no NEW, so that the status holds for both.
     if (done && line.dryRun) {

@@ -117,6 +117,7 @@ void listFolder(Run& run, const KnownNames& knownNames, const char* folder, std:
     FolderFiles folderFiles;
     char fileName[FOLDER_FILE_NAME_SIZE];
     char turnedBack[FOLDER_FILE_NAME_SIZE];
+    char createdName[FOLDER_FILE_NAME_SIZE];
     // A disk's folder that is not there holds nothing (d88extract makes one
     // only for a disk with files); a -C folder that is not there was
     // reported before.
@@ -131,9 +132,15 @@ void listFolder(Run& run, const KnownNames& knownNames, const char* folder, std:
         }
         entryNameOf(fileName, utf8, turnedBack, sizeof turnedBack);
         const bool entryLength = turnedBack[0] != '\0' && std::strlen(turnedBack) <= DIR_NAME_SIZE;
+        // Several characters turn back to one Shift_JIS character, which
+        // d88extract writes as one of them: a file named with another is
+        // none it writes, though its name turns back to an entry's.
+        createdFileName(turnedBack, utf8, createdName, sizeof createdName);
+        const bool turnsBackWhole = std::strcmp(createdName, fileName) == 0;
         // Asked last: a NAME that a stray matches counts as found.
-        if ((entryLength && knownNames.holds(turnedBack, disk)) || isImageOrNew(run, folder, fileName, newImage)
-            || knownNames.creates(fileName, disk) || !run.selection.takesFile(turnedBack)) {
+        if ((entryLength && turnsBackWhole && knownNames.holds(turnedBack, disk))
+            || isImageOrNew(run, folder, fileName, newImage)
+            || knownNames.creates(fileName, disk) || !run.selection.takesFolderFile(turnedBack, fileName)) {
             continue;
         }
         Stray* stray = strays.add();

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tool/host/file_system.h"
-
 namespace {
 
 bool before(const WritePlace& a, const WritePlace& b) {
@@ -106,13 +104,5 @@ bool LaterWrites::any(const char* name, std::int32_t disk) const {
 }
 
 bool LaterWrites::anyOther(const char* name, WritePlace place) const {
-    const std::uint32_t hash = outputNameHash(name, utf8Names);
-    for (std::int32_t rank = firstOf(hash); rank < count && writes[order[rank]].hash == hash; ++rank) {
-        const Write& write = writes[order[rank]];
-        const bool same = write.place.disk == place.disk && write.place.entry == place.entry;
-        if (!same && (!diskFolders || write.place.disk == place.disk) && sameOutputName(name, write.name, utf8Names)) {
-            return true;
-        }
-    }
-    return false;
+    return anyOther(name, place, [](WritePlace) { return false; });
 }

@@ -11,6 +11,7 @@
 #include "tool/disk/dir_entry.h"
 #include "tool/disk/disk_plan.h"
 #include "tool/disk/output_place.h"
+#include "tool/host/file_system.h"
 
 // A file's place in the run: its disk, and its directory entry (from 0) or
 // TITLE_ENTRY for the disk's TTLPRG, which comes before the entries.
@@ -38,6 +39,23 @@ public:
     // Whether a remembered write other than `place`'s, before or after,
     // is of the file `name` in the folder of `place`'s disk.
     bool anyOther(const char* name, WritePlace place) const;
+
+    // As anyOther, passing over the writes for which `isSame(writePlace)`
+    // holds: such as the same entry of a disk listed again at the same
+    // place, which is one entry.
+    template <typename IsSame>
+    bool anyOther(const char* name, WritePlace place, IsSame isSame) const {
+        const std::uint32_t hash = outputNameHash(name, utf8Names);
+        for (std::int32_t rank = firstOf(hash); rank < count && writes[order[rank]].hash == hash; ++rank) {
+            const Write& write = writes[order[rank]];
+            const bool same = write.place.disk == place.disk && write.place.entry == place.entry;
+            if (!same && !isSame(write.place) && (!diskFolders || write.place.disk == place.disk)
+                && sameOutputName(name, write.name, utf8Names)) {
+                return true;
+            }
+        }
+        return false;
+    }
 
 private:
     struct Write {
