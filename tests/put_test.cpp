@@ -740,6 +740,68 @@ TEST(PutCases, NothingIsSilent) {
     EXPECT_EQ(readFile(scratch.image()), original);
 }
 
+// An entry's name in Shift_JIS and the UTF-8 it reads as.
+struct JapaneseName {
+    std::string sjis;
+    std::string utf8;
+};
+
+TEST(PutJapaneseNames, FilesOfKanaAndKanjiNamesAreDeletedAndAddedUnderEveryCodePage) {
+    const JapaneseName kana{"\xBB\xDD\xCC\xDF\xD9", "\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99"};
+    // Second bytes 0x5C, the path separator's byte.
+    const JapaneseName kanji{"\x95\x5C\x8E\xA6", "\xE8\xA1\xA8\xE7\xA4\xBA"};
+    const JapaneseName katakana{"\x83\x5C\x83\x74\x83\x67", "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88"};
+    const JapaneseName nihon{"\x93\xFA\x96\x7B", "\xE6\x97\xA5\xE6\x9C\xAC"};
+    // A 2/1, kana 2/2, kanji 2/3-2/4; free from 2/5 on.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1), dirEntry(kana.sjis, 2, 2, 2, 2),
+                                  dirEntry(kanji.sjis, 2, 3, 2, 4)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    for (const Args& options : {Args{}, Args{"--utf8"}}) {
+        SCOPED_TRACE(options.empty() ? "Shift_JIS names" : "--utf8");
+        const bool utf8 = !options.empty();
+        // The file d88extract writes for an entry, and the name its lines
+        // show: Windows keeps every name in Unicode.
+        const auto file = [utf8](const JapaneseName& name) {
+            return utf8 || toolRunsOnWindows() ? name.utf8 : name.sjis;
+        };
+        const auto shown = [utf8](const JapaneseName& name) { return utf8 ? name.utf8 : name.sjis; };
+        Scratch scratch;
+        writeImage(scratch.image(), {disk});
+        const std::string image = scratch.image().string();
+        const Bytes original = readFile(scratch.image());
+        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+        ASSERT_TRUE(fs::exists(scratch.work() / "out" / file(kanji)));
+        const Args call = with(with({"-C", "out"}, options), ROOM_OPTIONS);
+
+        ToolResult result = put(scratch, with(call, {"-o", "same.d88", image}));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, console(noFileChanged(image, "same.d88")));
+        EXPECT_EQ(readFile(scratch.work() / "same.d88"), original);
+
+        fs::remove(scratch.work() / "out" / file(kanji));
+        writeFile(scratch.work() / "out" / file(katakana), bytes(1500, 0x4B));
+        writeFile(scratch.work() / "out" / file(nihon), text("nihon"));
+        const Tree expected = treeOf(scratch.work() / "out");
+        result = put(scratch, with(call, {"-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        // Added in byte order of their Shift_JIS names, in the room the
+        // deleted file left.
+        EXPECT_EQ(result.out, console(shown(kanji) + ": deleted\n" + shown(katakana) +
+                                      ": added at track 2 sector 3, 2 sectors\n" + shown(nihon) +
+                                      ": added at track 2 sector 5, 1 sectors\n"));
+        EXPECT_EQ(readFile(scratch.image()), original);
+        (void)extract(scratch, with(with({"-C", "back"}, options), {(scratch.work() / "new.d88").string()}));
+        Tree back = treeOf(scratch.work() / "back");
+        EXPECT_EQ(back.size(), expected.size());
+        for (const auto& [path, content] : expected) {
+            EXPECT_EQ(back[path], padded(content, (content.size() + 1023) / 1024 * 1024)) << path;
+        }
+    }
+}
+
 TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
