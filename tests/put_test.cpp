@@ -550,7 +550,7 @@ TEST(PutCases, AShrunkFileGivesItsTailToAFileThatMoves) {
     EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
     result = put(scratch, {"-C", "out", "--relocate", "--shrink", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n");
+    EXPECT_EQ(result.out, console("A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
     EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("short"), 1024));
@@ -580,7 +580,7 @@ TEST(PutCases, ADeletedFileLeavesItsSlotAndItsRoom) {
     EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
     result = put(scratch, {"-C", "out", "--relocate", "--delete", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "A: deleted\nB: moved to track 2 sector 1\n");
+    EXPECT_EQ(result.out, console("A: deleted\nB: moved to track 2 sector 1\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     const Bytes after = readFile(scratch.work() / "new.d88");
     ASSERT_EQ(after.size(), original.size());
@@ -615,12 +615,13 @@ TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
     // Two disks: which one gets them must be said.
     ToolResult result = put(scratch, {"--add", "-C", "out", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "d88put: --add needs --disk-folders or one --disk=N\n"
-                          "Try 'd88put --help' for more information.\n");
+    EXPECT_EQ(result.err, console("d88put: --add needs --disk-folders or one --disk=N\n"
+                                  "Try 'd88put --help' for more information.\n"));
     EXPECT_TRUE(nothingNew(scratch));
     result = put(scratch, {"--add", "--disk=1", "-C", "out", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n");
+    EXPECT_EQ(result.out,
+              console("BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     const Bytes after = readFile(scratch.work() / "new.d88");
     ASSERT_EQ(after.size(), original.size());
@@ -677,7 +678,7 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     }
     const ToolResult result = put(scratch, call);
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "disk00/A: deleted\n");
+    EXPECT_EQ(result.out, console("disk00/A: deleted\n"));
 
     // Added to every copy alike: added once; with other bytes: refused.
     for (const std::string& copy : copies) {
@@ -686,7 +687,7 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     const Args add = {"--add", "--disk-folders", "-C", "out", "-o", "added.d88", image};
     const ToolResult added = put(scratch, add);
     EXPECT_EQ(added.status, 0) << added.err;
-    EXPECT_EQ(added.out, "disk00/NEW: added at track 2 sector 3, 1 sectors\n");
+    EXPECT_EQ(added.out, console("disk00/NEW: added at track 2 sector 3, 1 sectors\n"));
     writeFile(scratch.work() / "out" / copies.back() / "NEW", text("other"));
     fs::remove(scratch.work() / "added.d88");
     const ToolResult differ = put(scratch, add);
@@ -715,14 +716,14 @@ TEST(PutCases, NothingIsSilent) {
 
     result = put(scratch, {"-n", "-C", "out", "-o", "new.d88", image, "HELLO"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "d88put: no file changed: new.d88 would be a copy of " + image + "\n" + dryRun);
+    EXPECT_EQ(result.err, console("d88put: no file changed: new.d88 would be a copy of " + image + "\n" + dryRun));
 
     // A file no entry names is refused by name, and the last word of a dry
     // run is still that nothing was written.
     for (const Args& dry : {Args{}, Args{"-n"}}) {
         result = put(scratch, with(dry, {"-C", "out", "-o", "new.d88", image}));
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, dry.empty() ? stray : stray + dryRun);
+        EXPECT_EQ(result.err, console(dry.empty() ? stray : stray + dryRun));
         EXPECT_TRUE(nothingNew(scratch));
     }
 
@@ -732,9 +733,9 @@ TEST(PutCases, NothingIsSilent) {
     for (const Args& options : {Args{"--disk-folders", "-C", "out"}, Args{"-C", "empty"}}) {
         result = put(scratch, with(options, {"-o", "new.d88", image}));
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "d88put: " + options.back() +
-                                  ": holds none of the image's files (taken out with other -C, --disk-folders or "
-                                  "--utf8?)\n");
+        EXPECT_EQ(result.err, console("d88put: " + options.back() +
+                                      ": holds none of the image's files (taken out with other -C, --disk-folders "
+                                      "or --utf8?)\n"));
         EXPECT_TRUE(nothingNew(scratch));
     }
     EXPECT_EQ(readFile(scratch.image()), original);
@@ -777,7 +778,7 @@ TEST(PutJapaneseNames, FilesOfKanaAndKanjiNamesAreDeletedAndAddedUnderEveryCodeP
 
         ToolResult result = put(scratch, with(call, {"-o", "same.d88", image}));
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err, console(noFileChanged(image, "same.d88")));
+        EXPECT_EQ(result.err, noFileChanged(image, "same.d88"));
         EXPECT_EQ(readFile(scratch.work() / "same.d88"), original);
 
         fs::remove(scratch.work() / "out" / file(kanji));
