@@ -748,7 +748,8 @@ struct JapaneseName {
 };
 
 TEST(PutJapaneseNames, FilesOfKanaAndKanjiNamesAreDeletedAndAddedUnderEveryCodePage) {
-    const JapaneseName kana{"\xBB\xDD\xCC\xDF\xD9", "\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99"};
+    const JapaneseName kana{"\xBB\xDD\xCC\xDF\xD9",
+                            "\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99"};
     // Second bytes 0x5C, the path separator's byte.
     const JapaneseName kanji{"\x95\x5C\x8E\xA6", "\xE8\xA1\xA8\xE7\xA4\xBA"};
     const JapaneseName katakana{"\x83\x5C\x83\x74\x83\x67", "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88"};
@@ -785,6 +786,14 @@ TEST(PutJapaneseNames, FilesOfKanaAndKanjiNamesAreDeletedAndAddedUnderEveryCodeP
         writeFile(scratch.work() / "out" / file(katakana), bytes(1500, 0x4B));
         writeFile(scratch.work() / "out" / file(nihon), text("nihon"));
         const Tree expected = treeOf(scratch.work() / "out");
+        // Without --add a new file is named as the folder names it, as an
+        // argument would be.
+        result = put(scratch, with(with({"-C", "out"}, options), {"-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        const std::string stray =
+            refused(shownArgument(file(nihon)), "no entry of this name on the disk (--add makes one)");
+        EXPECT_NE(result.err.find(stray), std::string::npos) << result.err;
+        EXPECT_TRUE(nothingNew(scratch));
         result = put(scratch, with(call, {"-o", "new.d88", image}));
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
