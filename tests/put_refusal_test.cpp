@@ -145,7 +145,7 @@ std::vector<Refused> refusedCases() {
                          disks,
                          files,
                          {},
-                         ": not put back: more sectors change than d88put can check in one run\n"});
+                         console(": not put back: more sectors change than d88put can check in one run\n")});
     }
 
     // Track 0 is a chain of 10000 empty records, and tracks 3 to 163 start

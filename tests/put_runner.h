@@ -37,14 +37,15 @@ inline bool nothingNew(const Scratch& scratch, const std::string& folder = "") {
     return true;
 }
 
-// "d88put: NAME: not put back: REASON\n".
+// "d88put: NAME: not put back: REASON\n", as standard error carries it.
 inline std::string refused(const std::string& name, const std::string& reason) {
-    return "d88put: " + name + ": not put back: " + reason + "\n";
+    return console("d88put: " + name + ": not put back: " + reason + "\n");
 }
 
-// "d88put: no file changed: NEW is a copy of IMAGE\n".
+// "d88put: no file changed: NEW is a copy of IMAGE\n", as standard error
+// carries it.
 inline std::string noFileChanged(const std::string& image, const std::string& output = "new.d88") {
-    return "d88put: no file changed: " + output + " is a copy of " + image + "\n";
+    return console("d88put: no file changed: " + output + " is a copy of " + image + "\n");
 }
 
 #endif

@@ -550,7 +550,7 @@ TEST(PutCases, AShrunkFileGivesItsTailToAFileThatMoves) {
     EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
     result = put(scratch, {"-C", "out", "--relocate", "--shrink", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n");
+    EXPECT_EQ(result.out, console("A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
     EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("short"), 1024));
@@ -580,7 +580,7 @@ TEST(PutCases, ADeletedFileLeavesItsSlotAndItsRoom) {
     EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
     result = put(scratch, {"-C", "out", "--relocate", "--delete", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "A: deleted\nB: moved to track 2 sector 1\n");
+    EXPECT_EQ(result.out, console("A: deleted\nB: moved to track 2 sector 1\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     const Bytes after = readFile(scratch.work() / "new.d88");
     ASSERT_EQ(after.size(), original.size());
@@ -615,12 +615,13 @@ TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
     // Two disks: which one gets them must be said.
     ToolResult result = put(scratch, {"--add", "-C", "out", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "d88put: --add needs --disk-folders or one --disk=N\n"
-                          "Try 'd88put --help' for more information.\n");
+    EXPECT_EQ(result.err, console("d88put: --add needs --disk-folders or one --disk=N\n"
+                                  "Try 'd88put --help' for more information.\n"));
     EXPECT_TRUE(nothingNew(scratch));
     result = put(scratch, {"--add", "--disk=1", "-C", "out", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n");
+    EXPECT_EQ(result.out,
+              console("BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     const Bytes after = readFile(scratch.work() / "new.d88");
     ASSERT_EQ(after.size(), original.size());
@@ -677,7 +678,7 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     }
     const ToolResult result = put(scratch, call);
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "disk00/A: deleted\n");
+    EXPECT_EQ(result.out, console("disk00/A: deleted\n"));
 
     // Added to every copy alike: added once; with other bytes: refused.
     for (const std::string& copy : copies) {
@@ -686,7 +687,7 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     const Args add = {"--add", "--disk-folders", "-C", "out", "-o", "added.d88", image};
     const ToolResult added = put(scratch, add);
     EXPECT_EQ(added.status, 0) << added.err;
-    EXPECT_EQ(added.out, "disk00/NEW: added at track 2 sector 3, 1 sectors\n");
+    EXPECT_EQ(added.out, console("disk00/NEW: added at track 2 sector 3, 1 sectors\n"));
     writeFile(scratch.work() / "out" / copies.back() / "NEW", text("other"));
     fs::remove(scratch.work() / "added.d88");
     const ToolResult differ = put(scratch, add);
@@ -725,14 +726,14 @@ TEST(PutCases, NothingIsSilent) {
 
     result = put(scratch, {"-n", "-C", "out", "-o", "new.d88", image, "HELLO"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "d88put: no file changed: new.d88 would be a copy of " + image + "\n" + dryRun);
+    EXPECT_EQ(result.err, console("d88put: no file changed: new.d88 would be a copy of " + image + "\n" + dryRun));
 
     // A file no entry names is refused by name, and the last word of a dry
     // run is still that nothing was written.
     for (const Args& dry : {Args{}, Args{"-n"}}) {
         result = put(scratch, with(dry, {"-C", "out", "-o", "new.d88", image}));
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, dry.empty() ? stray : stray + dryRun);
+        EXPECT_EQ(result.err, console(dry.empty() ? stray : stray + dryRun));
         EXPECT_TRUE(nothingNew(scratch));
     }
 
@@ -742,9 +743,9 @@ TEST(PutCases, NothingIsSilent) {
     for (const Args& options : {Args{"--disk-folders", "-C", "out"}, Args{"-C", "empty"}}) {
         result = put(scratch, with(options, {"-o", "new.d88", image}));
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "d88put: " + options.back() +
-                                  ": holds none of the image's files (taken out with other -C, --disk-folders or "
-                                  "--utf8?)\n");
+        EXPECT_EQ(result.err, console("d88put: " + options.back() +
+                                      ": holds none of the image's files (taken out with other -C, --disk-folders "
+                                      "or --utf8?)\n"));
         EXPECT_TRUE(nothingNew(scratch));
     }
     EXPECT_EQ(readFile(scratch.image()), original);
@@ -764,9 +765,14 @@ TEST(PutCases, UnderUtf8AStrayIsKnownByItsWholeName) {
     fs::remove(scratch.work() / "new.d88");
     result = put(scratch, with(call, {"*.txt"}));
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "d88put: HELLO-notes.txt: not put back: no entry of this name on the disk (--add makes one)\n");
+    EXPECT_EQ(result.err,
+              console("d88put: HELLO-notes.txt: not put back: no entry of this name on the disk (--add makes one)\n"));
     EXPECT_TRUE(nothingNew(scratch));
 
+    // Windows keeps its own Unicode names and code page 932's mapping.
+    if (toolRunsOnWindows()) {
+        return;
+    }
     // Shift_JIS 81 60 comes out as U+FF5E; U+301C turns back to it too,
     // but is no file d88extract writes: a stray, not the entry's file.
     Disk tilde;
@@ -781,6 +787,77 @@ TEST(PutCases, UnderUtf8AStrayIsKnownByItsWholeName) {
         EXPECT_EQ(result.err,
                   "d88put: \xE3\x80\x9C: not put back: no entry of this name on the disk (--add makes one)\n");
         EXPECT_TRUE(nothingNew(scratch));
+    }
+}
+
+// An entry's name in Shift_JIS and the UTF-8 it reads as.
+struct JapaneseName {
+    std::string sjis;
+    std::string utf8;
+};
+
+TEST(PutJapaneseNames, FilesOfKanaAndKanjiNamesAreDeletedAndAddedUnderEveryCodePage) {
+    const JapaneseName kana{"\xBB\xDD\xCC\xDF\xD9",
+                            "\xEF\xBD\xBB\xEF\xBE\x9D\xEF\xBE\x8C\xEF\xBE\x9F\xEF\xBE\x99"};
+    // Second bytes 0x5C, the path separator's byte.
+    const JapaneseName kanji{"\x95\x5C\x8E\xA6", "\xE8\xA1\xA8\xE7\xA4\xBA"};
+    const JapaneseName katakana{"\x83\x5C\x83\x74\x83\x67", "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88"};
+    const JapaneseName nihon{"\x93\xFA\x96\x7B", "\xE6\x97\xA5\xE6\x9C\xAC"};
+    // A 2/1, kana 2/2, kanji 2/3-2/4; free from 2/5 on.
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("A", 2, 1, 2, 1), dirEntry(kana.sjis, 2, 2, 2, 2),
+                                  dirEntry(kanji.sjis, 2, 3, 2, 4)}));
+    disk.track(2, dataTrack(2));
+    disk.track(3, dataTrack(3));
+    for (const Args& options : {Args{}, Args{"--utf8"}}) {
+        SCOPED_TRACE(options.empty() ? "Shift_JIS names" : "--utf8");
+        const bool utf8 = !options.empty();
+        // The file d88extract writes for an entry, and the name its lines
+        // show: Windows keeps every name in Unicode.
+        const auto file = [utf8](const JapaneseName& name) {
+            return utf8 || toolRunsOnWindows() ? name.utf8 : name.sjis;
+        };
+        const auto shown = [utf8](const JapaneseName& name) { return utf8 ? name.utf8 : name.sjis; };
+        Scratch scratch;
+        writeImage(scratch.image(), {disk});
+        const std::string image = scratch.image().string();
+        const Bytes original = readFile(scratch.image());
+        (void)extract(scratch, with(with({"-C", "out"}, options), {image}));
+        ASSERT_TRUE(fs::exists(scratch.work() / "out" / file(kanji)));
+        const Args call = with(with({"-C", "out"}, options), ROOM_OPTIONS);
+
+        ToolResult result = put(scratch, with(call, {"-o", "same.d88", image}));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, noFileChanged(image, "same.d88"));
+        EXPECT_EQ(readFile(scratch.work() / "same.d88"), original);
+
+        fs::remove(scratch.work() / "out" / file(kanji));
+        writeFile(scratch.work() / "out" / file(katakana), bytes(1500, 0x4B));
+        writeFile(scratch.work() / "out" / file(nihon), text("nihon"));
+        const Tree expected = treeOf(scratch.work() / "out");
+        // Without --add a new file is named as the folder names it, as an
+        // argument would be.
+        result = put(scratch, with(with({"-C", "out"}, options), {"-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 1);
+        const std::string stray =
+            refused(shownArgument(file(nihon)), "no entry of this name on the disk (--add makes one)");
+        EXPECT_NE(result.err.find(stray), std::string::npos) << result.err;
+        EXPECT_TRUE(nothingNew(scratch));
+        result = put(scratch, with(call, {"-o", "new.d88", image}));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        // Added in byte order of their Shift_JIS names, in the room the
+        // deleted file left.
+        EXPECT_EQ(result.out, console(shown(kanji) + ": deleted\n" + shown(katakana) +
+                                      ": added at track 2 sector 3, 2 sectors\n" + shown(nihon) +
+                                      ": added at track 2 sector 5, 1 sectors\n"));
+        EXPECT_EQ(readFile(scratch.image()), original);
+        (void)extract(scratch, with(with({"-C", "back"}, options), {(scratch.work() / "new.d88").string()}));
+        Tree back = treeOf(scratch.work() / "back");
+        EXPECT_EQ(back.size(), expected.size());
+        for (const auto& [path, content] : expected) {
+            EXPECT_EQ(back[path], padded(content, (content.size() + 1023) / 1024 * 1024)) << path;
+        }
     }
 }
 
