@@ -27,6 +27,8 @@ public:
     explicit Selection(const CommandLine& line);
 
     bool takesDisk(std::int32_t disk) const;
+    // Every disk and every file: no --disk, no NAME.
+    bool takesEverything() const { return nameCount == 0 && !disks.any(); }
 
     // Whether the file `name` (an entry's raw name, or TTLPRG) is taken,
     // noting every NAME that matches it. Ask once for each file met.

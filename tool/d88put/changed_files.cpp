@@ -71,7 +71,7 @@ public:
     // `listedBefore`: an earlier disk of the catalogue starts where this one
     // does, so its changes may be copies of this one's.
     ChangeFinder(Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan, std::int32_t disk,
-                 std::int32_t diskOffset, std::int32_t firstListing)
+                 std::int32_t diskOffset, std::int32_t firstListing, KnownNames* names)
         : run(run),
           laterWrites(laterWrites),
           opened(opened),
@@ -79,19 +79,29 @@ public:
           disk(disk),
           diskOffset(diskOffset),
           firstListing(firstListing),
-          listedBefore(firstListing != disk) {}
+          listedBefore(firstListing != disk),
+          names(names) {}
 
     // Only the files the run takes; d88extract with the same NAMEs writes
     // no others, so they neither belong nor replace.
     bool takes(const char* name) override { return run.selection.takesFile(name); }
     void boot(const BootPlan&) override {}
-    void title(const FilePlan& file) override { consider(file, TITLE_ENTRY, DirEntry{}); }
+    void title(const FilePlan& file) override {
+        noteName(file);
+        consider(file, TITLE_ENTRY, DirEntry{});
+    }
     void directory(std::int32_t) override {}
     void entry(std::int32_t index, const DirEntry& entry, const FilePlan& file) override {
+        noteName(file);
         consider(file, index, entry);
     }
 
 private:
+    void noteName(const FilePlan& file) {
+        if (names != nullptr) {
+            names->note(disk, file.name);
+        }
+    }
     void consider(const FilePlan& file, std::int32_t index, const DirEntry& entry);
     // Whether d88extract makes a file for `file` at all.
     bool makesFile(const FilePlan& file) const;
@@ -119,6 +129,7 @@ private:
     // The disk's first listing: itself unless listed before.
     std::int32_t firstListing;
     bool listedBefore;
+    KnownNames* names;
 };
 
 void ChangeFinder::refuseEarlierDelete(std::int32_t index) {
@@ -276,7 +287,8 @@ bool ChangeFinder::sameAsEarlierCopy(const Change& earlier, const char* name, st
 
 }  // namespace
 
-void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan) {
+void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan,
+                      KnownNames* names) {
     laterWrites.start(run.output.getSettings());
     opened.clear();
     for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
@@ -287,7 +299,7 @@ void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, Opene
         (void)image.selectDisk(disk);
         run.output.enterDisk(disk);
         ChangeFinder finder(run, laterWrites, opened, plan, disk, image.getDiskOffset(disk),
-                            firstListing(image, disk));
+                            firstListing(image, disk), names);
         // The plan would ask of every name whether it is the image, one
         // look-up of the file system each; the identity of each file
         // opened tells the same. A name that is the image is one file, so

@@ -7,6 +7,7 @@
 #include "tool/cli/run.h"
 #include "tool/d88put/opened_files.h"
 #include "tool/d88put/put_plan.h"
+#include "tool/d88put/strays.h"
 #include "tool/disk/later_writes.h"
 
 // Plans every disk of the open image as d88extract does, remembering its
@@ -18,6 +19,8 @@
 // write made it. A file that cannot be read is reported and fails the run;
 // a missing one is left as it is. Each file opened goes to `opened`, and a
 // file that another name opens too belongs to the entry written last.
-void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan);
+// Each file's name met goes to `names` too, when it is given.
+void findChangedFiles(D88Image& image, Run& run, LaterWrites& laterWrites, OpenedFiles& opened, PutPlan& plan,
+                      KnownNames* names);
 
 #endif

@@ -42,6 +42,7 @@ OpenedFiles openedFiles;
 PutPlan plan;
 DirectoryCopies directoryCopies;
 Strays strays;
+KnownNames knownNames;
 
 // Renaming the new image into place would replace the image itself, or a
 // folder, a device or a pipe of that name; nor can it be made where its
@@ -212,7 +213,12 @@ bool putBack(D88Image& image, Run& run) {
     }
     plan.clear();
     const FileIdentity newIdentity = identifyPath(line.output);
-    findChangedFiles(image, run, laterWrites, openedFiles, plan);
+    // A run that takes every file meets every name while it compares, and
+    // so knows which files of the folders are strays without another pass
+    // over the image.
+    const bool namesEveryFile = run.selection.takesEverything();
+    knownNames.start(run.output.getSettings().utf8Names);
+    findChangedFiles(image, run, laterWrites, openedFiles, plan, namesEveryFile ? &knownNames : nullptr);
     // Renaming the new image into place would replace a file the run reads:
     // most likely the user's own edit.
     if (openedFiles.holds(newIdentity)) {
@@ -220,7 +226,7 @@ bool putBack(D88Image& image, Run& run) {
                      argumentAsShown(line.output));
         return false;
     }
-    findStrays(image, run, newIdentity, strays);
+    findStrays(image, run, newIdentity, knownNames, namesEveryFile, strays);
     // Not one of the files d88extract would write, and nothing else either:
     // most likely files taken out with other options, which this run would
     // silently leave as they are.

@@ -10,82 +10,6 @@
 
 namespace {
 
-// A name some disk's entry or TTLPRG writes, and the disk (whose folder
-// holds it under --disk-folders).
-struct KnownName {
-    std::uint32_t hash;
-    std::int32_t disk;
-    char name[DIR_NAME_SIZE + 1];
-};
-
-class KnownNames final : public DiskPlanSteps {
-public:
-    static constexpr std::int32_t MAX_KNOWN = MAX_DISKS * (1 + DIRECTORY_ENTRIES);
-
-    void start(bool utf8Names) {
-        utf8 = utf8Names;
-        count = 0;
-    }
-    void enterDisk(std::int32_t index) { disk = index; }
-    void finish() {
-        std::sort(list, list + count, [](const KnownName& a, const KnownName& b) { return a.hash < b.hash; });
-    }
-    // Whether an entry of disk `onDisk` (any disk when it is -1) writes the
-    // file of entry name `name`.
-    bool holds(const char* name, std::int32_t onDisk) const;
-    // Whether an entry of disk `onDisk` (any disk when it is -1) writes a
-    // file named `file` exactly: for names that do not turn back, such as
-    // bytes no character stands for, which Windows writes as a stand-in.
-    bool creates(const char* file, std::int32_t onDisk) const;
-
-    void boot(const BootPlan&) override {}
-    void title(const FilePlan& file) override { note(file); }
-    void directory(std::int32_t) override {}
-    void entry(std::int32_t, const DirEntry&, const FilePlan& file) override { note(file); }
-
-private:
-    void note(const FilePlan& file) {
-        if (file.name[0] == '\0' || count == MAX_KNOWN) {
-            return;
-        }
-        KnownName& known = list[count++];
-        known.disk = disk;
-        std::snprintf(known.name, sizeof known.name, "%s", file.name);
-        known.hash = outputNameHash(known.name, utf8);
-    }
-
-    KnownName list[MAX_KNOWN];
-    std::int32_t count = 0;
-    std::int32_t disk = 0;
-    bool utf8 = false;
-};
-
-bool KnownNames::holds(const char* name, std::int32_t onDisk) const {
-    const std::uint32_t hash = outputNameHash(name, utf8);
-    const KnownName* first = std::lower_bound(
-        list, list + count, hash, [](const KnownName& known, std::uint32_t value) { return known.hash < value; });
-    for (const KnownName* known = first; known != list + count && known->hash == hash; ++known) {
-        if ((onDisk < 0 || known->disk == onDisk) && sameOutputName(known->name, name, utf8)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool KnownNames::creates(const char* file, std::int32_t onDisk) const {
-    char created[FOLDER_FILE_NAME_SIZE];
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (onDisk < 0 || list[i].disk == onDisk) {
-            createdFileName(list[i].name, utf8, created, sizeof created);
-            if (std::strcmp(created, file) == 0) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-
 // The entry name of the file `file` as d88extract makes file names of entry
 // names, in `out`: under --utf8 (and on Windows, whose names are Unicode)
 // turned back to Shift_JIS; a name that does not turn back stays as it is,
@@ -157,25 +81,81 @@ void listFolder(Run& run, const KnownNames& knownNames, const char* folder, std:
 
 }  // namespace
 
+void KnownNames::note(std::int32_t disk, const char* name) {
+    if (name[0] == '\0' || count == MAX_KNOWN) {
+        return;
+    }
+    KnownName& known = list[count++];
+    known.disk = disk;
+    std::snprintf(known.name, sizeof known.name, "%s", name);
+    known.hash = outputNameHash(known.name, utf8);
+}
+
+void KnownNames::finish() {
+    std::sort(list, list + count, [](const KnownName& a, const KnownName& b) { return a.hash < b.hash; });
+}
+
+bool KnownNames::holds(const char* name, std::int32_t onDisk) const {
+    const std::uint32_t hash = outputNameHash(name, utf8);
+    const KnownName* first = std::lower_bound(
+        list, list + count, hash, [](const KnownName& known, std::uint32_t value) { return known.hash < value; });
+    for (const KnownName* known = first; known != list + count && known->hash == hash; ++known) {
+        if ((onDisk < 0 || known->disk == onDisk) && sameOutputName(known->name, name, utf8)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool KnownNames::creates(const char* file, std::int32_t onDisk) const {
+    char created[FOLDER_FILE_NAME_SIZE];
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (onDisk < 0 || list[i].disk == onDisk) {
+            createdFileName(list[i].name, utf8, created, sizeof created);
+            if (std::strcmp(created, file) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 Stray* Strays::add() {
     ++total;
     return kept < MAX_STRAYS ? &(list[kept++] = Stray{}) : nullptr;
 }
 
-void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, Strays& strays) {
-    // Large: static storage, not the stack.
-    static KnownNames knownNames;
+// Notes each file's name of the selected disk, whatever the run takes.
+class NameSteps final : public DiskPlanSteps {
+public:
+    NameSteps(KnownNames& names, std::int32_t disk) : names(names), disk(disk) {}
+
+    void boot(const BootPlan&) override {}
+    void title(const FilePlan& file) override { names.note(disk, file.name); }
+    void directory(std::int32_t) override {}
+    void entry(std::int32_t, const DirEntry&, const FilePlan& file) override { names.note(disk, file.name); }
+
+private:
+    KnownNames& names;
+    std::int32_t disk;
+};
+
+void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, KnownNames& knownNames, bool namesKnown,
+                Strays& strays) {
     strays.clear();
     const OutputSettings& settings = run.output.getSettings();
     // Every disk's names, taken or not: d88extract with the same options
-    // would write them all into the folders.
-    knownNames.start(settings.utf8Names);
-    for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
-        (void)image.selectDisk(disk);
-        knownNames.enterDisk(disk);
-        OutputPlace planned(settings, FileIdentity{});
-        planned.enterDisk(disk);
-        planDisk(image, planned, knownNames, PlanReads::Places);
+    // would write them all into the folders. A run that took every file
+    // has noted them while it compared them.
+    if (!namesKnown) {
+        knownNames.start(settings.utf8Names);
+        for (std::int32_t disk = 0; disk < image.getDiskCount(); ++disk) {
+            (void)image.selectDisk(disk);
+            OutputPlace planned(settings, FileIdentity{});
+            planned.enterDisk(disk);
+            NameSteps steps(knownNames, disk);
+            planDisk(image, planned, steps, PlanReads::Places);
+        }
     }
     knownNames.finish();
     if (!settings.diskFolders) {

@@ -12,6 +12,39 @@
 #include "tool/host/file_system.h"
 #include "tool/host/folder_files.h"
 
+// The names some disk's entry or TTLPRG writes, each with its disk (whose
+// folder holds it under --disk-folders).
+class KnownNames {
+public:
+    static constexpr std::int32_t MAX_KNOWN = MAX_DISKS * (1 + DIRECTORY_ENTRIES);
+
+    void start(bool utf8Names) {
+        utf8 = utf8Names;
+        count = 0;
+    }
+    // The name of a file of disk `disk`, as the plan gives it ("" for none).
+    void note(std::int32_t disk, const char* name);
+    // Once every name is noted, before they are asked.
+    void finish();
+    // Whether an entry of disk `onDisk` (any disk when it is -1) writes the
+    // file of entry name `name`.
+    bool holds(const char* name, std::int32_t onDisk) const;
+    // Whether an entry of disk `onDisk` (any disk when it is -1) writes a
+    // file named `file` exactly: for names that do not turn back, such as
+    // bytes no character stands for, which Windows writes as a stand-in.
+    bool creates(const char* file, std::int32_t onDisk) const;
+
+private:
+    struct KnownName {
+        std::uint32_t hash;
+        std::int32_t disk;
+        char name[DIR_NAME_SIZE + 1];
+    };
+    KnownName list[MAX_KNOWN];
+    std::int32_t count = 0;
+    bool utf8 = false;
+};
+
 struct Stray {
     // The disk whose folder holds it under --disk-folders, else -1: the
     // one folder of every disk.
@@ -50,8 +83,10 @@ private:
 // folder under --disk-folders) and keeps in `strays` each regular file that
 // no disk's entry or TTLPRG names there, that the run's NAMEs take (all
 // when none is given), whose name does not begin with '.', and that is
-// neither IMAGE nor `newImage`.
-void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, Strays& strays);
+// neither IMAGE nor `newImage`. `knownNames` are found from every disk's
+// plan, unless `namesKnown` says the run has noted them all already.
+void findStrays(D88Image& image, Run& run, const FileIdentity& newImage, KnownNames& knownNames, bool namesKnown,
+                Strays& strays);
 
 // The name messages show for `stray`: its disk's folder under
 // --disk-folders, then its file name.
