@@ -701,7 +701,7 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     fs::remove(scratch.work() / "flat" / "A");
     const ToolResult flat = put(scratch, {"--delete", "-C", "flat", "-o", "flat.d88", image});
     EXPECT_EQ(flat.status, 0) << flat.err;
-    EXPECT_EQ(flat.out, "A: deleted\n");
+    EXPECT_EQ(flat.out, console("A: deleted\n"));
     (void)extract(scratch, {"-C", "flatback", (scratch.work() / "flat.d88").string()});
     EXPECT_EQ(treeOf(scratch.work() / "flatback"), (Tree{{"B", readFile(scratch.work() / "flat" / "B")}}));
 }
