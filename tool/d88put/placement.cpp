@@ -72,6 +72,11 @@ private:
     // false, having refused the change, when it cannot.
     bool planSector(std::int32_t index, const SectorLocation& location, std::int32_t size, std::int32_t piece);
     void planEntryPlace(std::int32_t index);
+    // The first free run of `needed` sectors as `change`'s start and end,
+    // not yet taken; false, having refused the change, when there is none.
+    bool findRoom(Change& change, std::int32_t needed);
+    // Takes the `count` sectors of the run from `start` on the map.
+    void takeRun(DataSector start, std::int32_t count);
     void noRoom(Change& change);
     // Keeps the first `kept` sectors of the change's run and frees the rest.
     void giveBack(Change& change, std::int32_t kept);
@@ -103,26 +108,15 @@ void Placer::add(std::int32_t index) {
     }
     const std::int32_t needed = sectorsOnDisk(change.length);
     needMap();
-    const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
-    if (room.length == 0) {
-        noRoom(change);
+    if (!findRoom(change, needed)) {
         return;
     }
-    DataSector at = room.start;
-    for (std::int32_t i = 0; i < needed; ++i) {
-        change.end = at;
-        at = nextDataSector(at);
-    }
-    if (!directory->append(change.name, room.start, change.end)) {
+    if (!directory->append(change.name, change.start, change.end)) {
         change.refuse(Refusal::DirectoryFull);
         return;
     }
-    at = room.start;
-    for (std::int32_t i = 0; i < needed; ++i, at = nextDataSector(at)) {
-        sectorMap.take(at);
-    }
+    takeRun(change.start, needed);
     change.result = PutResult::Added;
-    change.start = room.start;
     change.sectors = needed;
     planRun(index, change.start, needed);
 }
@@ -162,6 +156,27 @@ bool Placer::crossLinked(Change& change) {
         }
     }
     return false;
+}
+
+bool Placer::findRoom(Change& change, std::int32_t needed) {
+    const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
+    if (room.length == 0) {
+        noRoom(change);
+        return false;
+    }
+    change.start = room.start;
+    change.end = room.start;
+    for (std::int32_t i = 1; i < needed; ++i) {
+        change.end = nextDataSector(change.end);
+    }
+    return true;
+}
+
+void Placer::takeRun(DataSector start, std::int32_t count) {
+    DataSector at = start;
+    for (std::int32_t i = 0; i < count; ++i, at = nextDataSector(at)) {
+        sectorMap.take(at);
+    }
 }
 
 void Placer::noRoom(Change& change) {
@@ -268,19 +283,11 @@ bool Placer::grow(std::int32_t index, std::int32_t needed) {
 void Placer::move(std::int32_t index) {
     Change& change = plan.change(index);
     const std::int32_t needed = sectorsOnDisk(change.length);
-    const SectorMap::FreeRun room = needed > 0 ? sectorMap.firstFreeRun(needed) : SectorMap::FreeRun{};
-    if (room.length == 0) {
-        noRoom(change);
+    if (!findRoom(change, needed)) {
         return;
     }
-    DataSector at = room.start;
-    for (std::int32_t i = 0; i < needed; ++i) {
-        sectorMap.take(at);
-        change.end = at;
-        at = nextDataSector(at);
-    }
+    takeRun(change.start, needed);
     change.result = PutResult::Moved;
-    change.start = room.start;
     change.sectors = needed;
     planRun(index, change.start, needed);
     planEntryPlace(index);
