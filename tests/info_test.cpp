@@ -513,8 +513,9 @@ TEST(InfoMap, TheMapDrawsTheRoomThePageCountsOnDamagedImages) {
         Scratch scratch;
         writeImage(scratch.image(), images.disks());
         const ToolResult result = info(scratch, {"d88info", "--map", scratch.image().string()});
-        ASSERT_EQ(result.status, 0);
+        ASSERT_EQ(result.status, 0) << result.err;
         const ToolResult plain = info(scratch, {"d88info", scratch.image().string()});
+        ASSERT_EQ(plain.status, 0) << plain.err;
         // The map only adds lines after each disk's free count.
         std::string withoutMaps;
         std::istringstream lines(result.out);
