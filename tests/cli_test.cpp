@@ -390,6 +390,7 @@ TEST(Options, TheOneArgumentCallStaysAsItWas) {
     const ToolResult help = scratch.run({"d88extract", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--keep-old-files"), std::string::npos);
+    EXPECT_NE(help.out.find("\n      --  "), std::string::npos) << "the end of options";
     const ToolResult version = scratch.run({"d88extract", "--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, console("d88extract 1.0.0\nLicense: MIT\n"));

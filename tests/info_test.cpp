@@ -85,6 +85,7 @@ TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "Usage: d88info [--utf8] [--json] [--map] [--disk=N]... IMAGE\n");
     EXPECT_NE(help.out.find("--version"), std::string::npos);
+    EXPECT_NE(help.out.find("\n      --  "), std::string::npos) << "the end of options";
     EXPECT_EQ(help.err, "");
 
     const ToolResult version = info(scratch, {"d88info", "--version"});

@@ -874,7 +874,7 @@ TEST(PutCommandLine, WrongCallsExitTwoAndHelpListsTheOptions) {
     const ToolResult help = put(scratch, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--output=FILE", "--directory=DIR", "--disk-folders", "--disk=N", "--utf8",
-                               "--relocate", "--shrink", "--delete", "--add", "--dry-run"}) {
+                               "--relocate", "--shrink", "--delete", "--add", "--dry-run", "\n      --  "}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "examples/sample_image.h"
@@ -47,6 +48,7 @@ struct ShownRun {
 struct ShownBlock {
     bool continued = false;  // runs on in the folder the block before left
     std::vector<ShownRun> runs;
+    bool apart = false;  // run in a folder of its own, not the top folder
 };
 
 // README.md's examples, each fenced block a list of runs:
@@ -70,7 +72,7 @@ std::vector<ShownBlock> shownBlocks(const std::string& readme) {
                 blocks.push_back({line != fence + "console", {}});
             } else if (line.rfind(outputFence, 0) == 0) {
                 block = Block::Output;
-                blocks.push_back({false, {{number, line.substr(outputFence.size()), ""}}});
+                blocks.push_back({false, {{number, line.substr(outputFence.size()), ""}}, true});
             } else {
                 block = Block::Unchecked;
             }
@@ -81,6 +83,20 @@ std::vector<ShownBlock> shownBlocks(const std::string& readme) {
         }
     }
     return blocks;
+}
+
+// The names .gitignore lists, a folder's without its trailing '/'.
+std::set<std::string> ignoredNames(const fs::path& gitignore) {
+    const Bytes bytes = readFile(gitignore);
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    std::set<std::string> names;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '/') {
+            line.pop_back();
+        }
+        names.insert(line);
+    }
+    return names;
 }
 
 // Whether a block asks d88put to change a disk's directory, which needs
@@ -100,12 +116,15 @@ bool makesRoom(const ShownBlock& block) {
 // the programs built here first on the PATH; standard error is shown where
 // it comes, among the lines of standard output. A chain runs up to its
 // first block that makes room, or in full with `roomToo`; only chains with
-// such a block run with `roomOnly`. Returns the number of commands run.
+// such a block run with `roomOnly`. What the commands write must land where
+// git ignores it, in the source tree the README runs them in. Returns the
+// number of commands run.
 std::size_t checkShownRuns(bool roomToo, bool roomOnly) {
     const fs::path readmePath = fs::path(EXAMPLES).parent_path() / "README.md";
     const Bytes readmeBytes = readFile(readmePath);
     const std::vector<ShownBlock> blocks = shownBlocks(std::string(readmeBytes.begin(), readmeBytes.end()));
     EXPECT_FALSE(blocks.empty());
+    const std::set<std::string> ignored = ignoredNames(readmePath.parent_path() / ".gitignore");
     const std::string tools = fs::absolute(toolPath()).parent_path().string();
     std::size_t runs = 0;
     for (std::size_t first = 0; first < blocks.size();) {
@@ -138,6 +157,11 @@ std::size_t checkShownRuns(bool roomToo, bool roomOnly) {
                 EXPECT_EQ(result.out, shown.output) << "README.md line " << shown.line << ": " << shown.command;
                 ++runs;
             }
+        }
+        for (const fs::directory_entry& made : fs::directory_iterator(scratch.work())) {
+            const std::string name = made.path().filename().string();
+            EXPECT_TRUE(blocks[first].apart || name == "examples" || ignored.count(name) != 0)
+                << "README.md line " << blocks[first].runs.front().line << " on: " << name << " is not ignored by git";
         }
         first = end;
     }

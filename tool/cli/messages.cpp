@@ -104,6 +104,9 @@ void printHelp(const char* usage, const char* about, const OptionSet& options) {
         }
         printOptionLine(known.shortName, known.longName, known.valueName, summary);
     }
+    // Every program ends its options so, for an IMAGE or a NAME that
+    // starts with a dash.
+    printOptionLine(0, "", nullptr, "end of options: an argument after it may begin with '-'");
     printOptionLine(0, "help", nullptr, "print this help and exit");
     printOptionLine(0, "version", nullptr, "print the version and exit");
 }

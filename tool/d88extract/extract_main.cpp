@@ -14,8 +14,9 @@ constexpr char HELP_ABOUT[] =
     "disk's boot track to TTLPRG, prints one line per directory entry and\n"
     "writes each entry's bytes to a file of its name. Called with IMAGE alone,\n"
     "IMAGE is the image whatever it looks like.\n"
-    "With NAMEs, only TTLPRG and the entries whose names match one of them are\n"
-    "taken: '*' stands for any characters, '?' for one (a kanji is one).\n";
+    "With NAMEs, only the entries whose names match one of them are taken, and\n"
+    "TTLPRG only when one of them matches TTLPRG: '*' stands for any\n"
+    "characters, '?' for one (a kanji is one).\n";
 
 bool extractDisks(D88Image& image, Run& run) {
     errno = 0;
