@@ -11,14 +11,14 @@ namespace {
 
 // A cell: the holder's index (decimal, as "entry N" elsewhere on the page)
 // right-aligned, then its mark; "." and "x" stand where an index would.
-// Tracks and sectors, places on the disk, are in two hex digits as the
-// listing writes them.
 constexpr int CELL_TEXT_WIDTH = 4;
 constexpr char MARK_NONE = ' ';
 constexpr char MARK_SEVERAL = '+';
 constexpr char MARK_NOT_IN_FULL = '!';
 constexpr char FREE_TEXT[] = ".";
 constexpr char NOT_IN_FULL_TEXT[] = "x";
+// The row labels and column headings, tracks and sectors, are places on
+// the disk: two hex digits, as the listing writes them.
 constexpr int TRACK_WIDTH = 7;  // under "  track"
 
 // "  track" and five cells of CELL_TEXT_WIDTH + 1, with room to spare.
