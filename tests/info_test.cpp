@@ -74,10 +74,10 @@ Disk dataDisk(const std::vector<Bytes>& entries) {
 
 const std::string DATA_TRACKS =
     TRACKS +
-    "      1   0/1  0x000002b0        5  00 01 01 03  00 01 02 03  00 01 03 03  00 01 04 03  00 01 05 03\n"
-    "      2   1/0  0x00001700        5  01 00 01 03  01 00 02 03  01 00 03 03  01 00 04 03  01 00 05 03\n"
-    "      3   1/1  0x00002b50        5  01 01 01 03  01 01 02 03  01 01 03 03  01 01 04 03  01 01 05 03\n"
-    "      4   2/0  0x00003fa0        5  02 00 01 03  02 00 02 03  02 00 03 03  02 00 04 03  02 00 05 03\n";
+    "     01  00/1  0x000002b0        5  00 01 01 03  00 01 02 03  00 01 03 03  00 01 04 03  00 01 05 03\n"
+    "     02  01/0  0x00001700        5  01 00 01 03  01 00 02 03  01 00 03 03  01 00 04 03  01 00 05 03\n"
+    "     03  01/1  0x00002b50        5  01 01 01 03  01 01 02 03  01 01 03 03  01 01 04 03  01 01 05 03\n"
+    "     04  02/0  0x00003fa0        5  02 00 01 03  02 00 02 03  02 00 03 03  02 00 04 03  02 00 05 03\n";
 
 TEST(InfoCommandLine, HelpAndVersionGoToStandardOutput) {
     Scratch scratch;
@@ -188,14 +188,14 @@ TEST(InfoPage, BootDisksShowTheirSignatureMediaAndABrokenBootSectorDoesNot) {
               "\n"
               "Disk 0: \"BOOT A\"\n"
               "  at 0x00000000, size 0x000004d0 (1232 bytes), media 0x10 (2DD), boot signature A\n" + TRACKS +
-              "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "     00  00/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
               "  TTLPRG: some: 0100  replaced by disk 1 TTLPRG\n"
               "  directory: 0 of 128 entries read\n"
               "  free: 0 sectors\n"
               "\n"
               "Disk 1: \"BOOT B\"\n"
               "  at 0x000004d0, size 0x000004d0 (1232 bytes), media 0x20 (2HD), boot signature B\n" + TRACKS +
-              "      0   0/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
+              "     00  00/0  0x000002b0        2  00 00 01 01  00 00 02 01\n"
               "  TTLPRG: some: 0100\n"
               "  directory: 0 of 128 entries read\n"
               "  free: 0 sectors\n"
@@ -208,7 +208,7 @@ TEST(InfoPage, BootDisksShowTheirSignatureMediaAndABrokenBootSectorDoesNot) {
               "\n"
               "Disk 3: \"OTHER\"\n"
               "  at 0x00000c50, size 0x000003c0 (960 bytes), media 0x30 (unknown), no boot signature\n" + TRACKS +
-              "      0   0/0  0x000002b0        1  00 00 01 01\n"
+              "     00  00/0  0x000002b0        1  00 00 01 01\n"
               "  directory: 0 of 128 entries read\n"
               "  free: 0 sectors\n");
 }
@@ -226,14 +226,14 @@ TEST(InfoPage, ADiskSizeOfZeroRepeatsItsHeaderUntilTheCatalogueIsFull) {
               "  at 0x00000000, size 0x000053f0 (21488 bytes), media 0x00 (2D), no boot sector\n" + DATA_TRACKS +
               "  directory: 128 of 128 entries read\n" + ENTRIES +
               "    0  all           000000000000  FIRST    START:02 01    END:02 01   SIZE:0400\n"
-              "  free: 14 sectors, longest run 14 at track 2 sector 2\n"
+              "  free: 14 sectors, longest run 14 at track 02 sector 02\n"
               "\n"
               "Disk 1: \"STUCK\"\n"
               "  at 0x000053f0, size 0x00000000 (0 bytes), media 0x00 (2D), no boot sector\n" + TRACKS +
-              "      1   0/1  0x000002b0        -  outside the disk\n"
-              "      2   1/0  0x00001700        -  outside the disk\n"
-              "      3   1/1  0x00002b50        -  outside the disk\n"
-              "      4   2/0  0x00003fa0        -  outside the disk\n"
+              "     01  00/1  0x000002b0        -  outside the disk\n"
+              "     02  01/0  0x00001700        -  outside the disk\n"
+              "     03  01/1  0x00002b50        -  outside the disk\n"
+              "     04  02/0  0x00003fa0        -  outside the disk\n"
               "  directory: 0 of 128 entries read\n"
               "  free: 0 sectors\n");
     const std::string block = out.substr(out.find("Disk 1:") + 7, out.find("\nDisk 2:") - out.find("Disk 1:") - 7);
@@ -287,9 +287,9 @@ TEST(InfoPage, TracksListTheirIdentitiesInFileOrderDuplicatesIncluded) {
     const std::string out = page({disk});
     EXPECT_EQ(out.substr(out.find(TRACKS)),
               TRACKS +
-              "      2   1/0  0x000002b0        4  01 00 02 01  01 00 01 01  01 00 02 01  01 00 02 03\n"
-              "      3   1/1  0x000002f0       40" + nines + "  ... 8 more\n"
-              "      4   2/0  0x00000570     256+" + sevens + "  ... 224+ more\n"
+              "     02  01/0  0x000002b0        4  01 00 02 01  01 00 01 01  01 00 02 01  01 00 02 03\n"
+              "     03  01/1  0x000002f0       40" + nines + "  ... 8 more\n"
+              "     04  02/0  0x00000570     256+" + sevens + "  ... 224+ more\n"
               "  directory: 0 of 128 entries read\n"
               "  free: 0 sectors\n");
 }
@@ -305,17 +305,17 @@ TEST(InfoPage, AbsentTracksAreLeftOutAndTracksOutsideTheDiskSaySo) {
               "\n"
               "Disk 0: \"DATA\"\n"
               "  at 0x00000000, size 0x000053f0 (21488 bytes), media 0x00 (2D), no boot sector\n" + TRACKS +
-              "      1   0/1  0x000002b0        5  00 01 01 03  00 01 02 03  00 01 03 03  00 01 04 03  00 01 05 03\n"
-              "      2   1/0  0x00001700        5  01 00 01 03  01 00 02 03  01 00 03 03  01 00 04 03  01 00 05 03\n"
-              "      4   2/0  0x00003fa0        5  02 00 01 03  02 00 02 03  02 00 03 03  02 00 04 03  02 00 05 03\n"
-              "      7   3/1  0xfffffff0        -  outside the disk\n"
-              "      9   4/1  0x000053f1        -  outside the disk\n"
-              "     10   5/0  0x000053f0        0\n"
+              "     01  00/1  0x000002b0        5  00 01 01 03  00 01 02 03  00 01 03 03  00 01 04 03  00 01 05 03\n"
+              "     02  01/0  0x00001700        5  01 00 01 03  01 00 02 03  01 00 03 03  01 00 04 03  01 00 05 03\n"
+              "     04  02/0  0x00003fa0        5  02 00 01 03  02 00 02 03  02 00 03 03  02 00 04 03  02 00 05 03\n"
+              "     07  03/1  0xfffffff0        -  outside the disk\n"
+              "     09  04/1  0x000053f1        -  outside the disk\n"
+              "     0a  05/0  0x000053f0        0\n"
               "  directory: 128 of 128 entries read\n" + ENTRIES +
               "    0  some: 0400    000000000000  GAP      START:02 05    END:04 01   SIZE:1c00\n"
               "    1  none          000000000000  HALF     START:03 04    END:04 01   SIZE:0c00\n"
-              "                                   track 3 absent\n"
-              "  free: 9 sectors, longest run 5 at track 4 sector 1\n");
+              "                                   track 03 absent\n"
+              "  free: 9 sectors, longest run 5 at track 04 sector 01\n");
 }
 
 TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
@@ -340,7 +340,7 @@ TEST(InfoPage, ADamagedDirectoryListsOnlyTheEntriesReadFromThisDisk) {
               "    0  no name       000000000000           START:02 02    END:02 03   SIZE:0800\n"
               "    1  no size       000000000000  NEG      START:04 01    END:03 03   SIZE:fffff800\n"
               "    2  none          000000000000  GONE     START:09 01    END:09 01   SIZE:0400\n"
-              "                                   track 9 absent\n"
+              "                                   track 09 absent\n"
               "    3  some: 0400    000000000000  BIG      START:04 05    END:ff ff   SIZE:178800\n");
     EXPECT_EQ(std::count(disk1.begin(), disk1.end(), '\n'), 3 + 4 + 2 + 64 + 1 + 1);
     EXPECT_EQ(disk1.find("OLD"), std::string::npos);
@@ -367,13 +367,13 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.substr(result.out.find(ENTRIES)), ENTRIES +
               "    0  none          000000000000  ZERO     START:03 02    END:03 02   SIZE:0400\n"
-              "                                   a sector count of 0 ends track 3 before 01 01 02 03\n"
+              "                                   a sector count of 0 ends track 03 before 01 01 02 03\n"
               "    1  none          000000000000  MISS     START:02 06    END:02 06   SIZE:0400\n"
-              "                                   sector 01 00 06 03 not found on track 2\n"
+              "                                   sector 01 00 06 03 not found on track 02\n"
               "    2  none          000000000000  SHORT    START:04 01    END:04 02   SIZE:0800\n"
-              "                                   sector 02 00 01 03 of track 4 holds 100 bytes\n"
+              "                                   sector 02 00 01 03 of track 04 holds 100 bytes\n"
               "    3  none          000000000000  OUT      START:05 01    END:05 01   SIZE:0400\n"
-              "                                   track 5 outside the disk\n"
+              "                                   track 05 outside the disk\n"
               "    4  refused       000000000000  ../x     START:02 01    END:02 01   SIZE:0400\n"
               "                                   the name contains '/'\n"
               "    5  refused       000000000000  IMG      START:02 01    END:02 01   SIZE:0400\n"
@@ -381,7 +381,7 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
               "    6  all           000000000000  DUP      START:02 01    END:02 01   SIZE:0400\n"
               "                                   replaced by disk 0 entry 7\n"
               "    7  all           0123456789ab  DUP      START:02 02    END:02 02   SIZE:0400\n"
-              "  free: 7 sectors, longest run 4 at track 4 sector 2\n");
+              "  free: 7 sectors, longest run 4 at track 04 sector 02\n");
 }
 
 }  // namespace
@@ -475,15 +475,16 @@ std::vector<MappedDisk> readMaps(const std::string& out) {
         char mark[16] = {};
         if (line.rfind("  free: ", 0) == 0) {
             disk.free = std::stol(line.substr(8));
-            long track = 0, sector = 0;
+            unsigned long track = 0, sector = 0;
             const std::size_t run = line.find(", longest run ");
+            // The run's length is a count, its place two hex digits each.
             if (run != std::string::npos
-                && std::sscanf(line.c_str() + run, ", longest run %ld at track %ld sector %ld", &disk.longest,
+                && std::sscanf(line.c_str() + run, ", longest run %ld at track %2lx sector %2lx", &disk.longest,
                                &track, &sector) == 3) {
-                disk.longestAt = track * 5 + sector;
+                disk.longestAt = static_cast<long>(track * 5 + sector);
             }
         } else if (inMap && line.size() > 7 && line[2] == ' ' && line[4] != 'N') {
-            const long track = std::stol(line.substr(0, 7));
+            const long track = std::stol(line.substr(0, 7), nullptr, 16);
             for (long sector = 1; sector <= 5; ++sector) {
                 std::string cell = line.size() > static_cast<std::size_t>(7 + 5 * (sector - 1))
                                        ? line.substr(static_cast<std::size_t>(7 + 5 * (sector - 1)), 5)

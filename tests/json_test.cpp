@@ -73,7 +73,7 @@ std::string pageOf(const json& doc) {
                     : "  track   C/H  offset      records  identities C H R N, in file order\n";
         for (const json& track : disk.at("tracks")) {
             const long t = track.at("track");
-            page += format("  %5ld  %2ld/%ld  0x%08lx", t, t / 2, t % 2,
+            page += format("  %5.2lx  %02lx/%ld  0x%08lx", t, t / 2, t % 2,
                            track.at("offset").get<long>() & 0xFFFFFFFF);
             if (track.at("records").is_null()) {
                 page += "        -  outside the disk\n";
@@ -128,7 +128,7 @@ std::string pageOf(const json& doc) {
         page +=
             "  free: " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors")
             + (longest == nullptr ? ""
-                                  : format(", longest run %ld at track %ld sector %ld", longest->at("length"),
+                                  : format(", longest run %ld at track %02lx sector %02lx", longest->at("length"),
                                            longest->at("track"), longest->at("sector")))
             + "\n";
     }

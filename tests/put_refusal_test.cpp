@@ -213,7 +213,7 @@ std::vector<Refused> refusedCases() {
                      refused("LONGNAME", "its name is no entry name (1 to 6 bytes) d88extract writes as it is") +
                          refused("NEW1", "the file is empty: an entry holds at least one sector")});
     cases.push_back({"full disk", {dataDisk({dirEntry("A", 2, 1, 2, 5)}, 2)}, {{"NEW1", text("n")}}, {"--add"},
-                     refused("NEW1", "no free run holds 1 sectors")});
+                     refused("NEW1", "no free run holds 1 sector")});
     {
         Disk disk = dataDisk({dirEntry("A", 2, 1, 2, 1)}, 3);
         disk.tracks[1].erase(disk.tracks[1].begin() + 1);

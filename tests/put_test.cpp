@@ -380,7 +380,7 @@ TEST(PutCases, EachWayAFileGoesBackOrIsRefused) {
     const std::string done = console("TTLPRG: written in its place\n"
                                      "HELLO: written in its place\n"
                                      "GROW: grown to 2 sectors\n"
-                                     "MOVE: moved to track 4 sector 3\n");
+                                     "MOVE: moved to track 04 sector 03\n");
     const ToolResult dryRun = put(scratch, {"-n", "--relocate", "-C", "out", "-o", "new.d88", image});
     EXPECT_EQ(dryRun.status, 0);
     EXPECT_EQ(dryRun.out, done);
@@ -472,7 +472,7 @@ TEST(PutCases, ARunAboveSectorFiveGrowsOnlyAsTheReaderStepsIt) {
     EXPECT_EQ(refused.err, console("d88put: HIGH: not put back: longer than its run and the sectors after it "
                                    "are not free\n"));
     const ToolResult moved = put(scratch, {"--relocate", "-C", "out", "-o", "new.d88", image});
-    EXPECT_EQ(moved.out, console("HIGH: moved to track 2 sector 1\n"));
+    EXPECT_EQ(moved.out, console("HIGH: moved to track 02 sector 01\n"));
     (void)extract(scratch, {"-C", "back", "new.d88"});
     EXPECT_EQ(readFile(scratch.work() / "back" / "HIGH"), padded(bytes(3000, 0x48), 3072));
 }
@@ -550,7 +550,7 @@ TEST(PutCases, AShrunkFileGivesItsTailToAFileThatMoves) {
     EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
     result = put(scratch, {"-C", "out", "--relocate", "--shrink", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, console("A: shrunk to 1 sectors\nB: moved to track 2 sector 2\n"));
+    EXPECT_EQ(result.out, console("A: shrunk to 1 sector\nB: moved to track 02 sector 02\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     (void)extract(scratch, {"-C", "back", (scratch.work() / "new.d88").string()});
     EXPECT_EQ(readFile(scratch.work() / "back" / "A"), padded(text("short"), 1024));
@@ -580,7 +580,7 @@ TEST(PutCases, ADeletedFileLeavesItsSlotAndItsRoom) {
     EXPECT_EQ(result.err, refused("B", "no free run holds 3 sectors"));
     result = put(scratch, {"-C", "out", "--relocate", "--delete", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, console("A: deleted\nB: moved to track 2 sector 1\n"));
+    EXPECT_EQ(result.out, console("A: deleted\nB: moved to track 02 sector 01\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     const Bytes after = readFile(scratch.work() / "new.d88");
     ASSERT_EQ(after.size(), original.size());
@@ -621,7 +621,7 @@ TEST(PutCases, AddedFilesTakeTheNextSlotsInNameOrderAndTheFirstFreeRoom) {
     result = put(scratch, {"--add", "--disk=1", "-C", "out", "-o", "new.d88", image});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out,
-              console("BEE: added at track 2 sector 2, 1 sectors\nZED: added at track 2 sector 3, 2 sectors\n"));
+              console("BEE: added at track 02 sector 02, 1 sector\nZED: added at track 02 sector 03, 2 sectors\n"));
     EXPECT_EQ(readFile(scratch.image()), original);
     const Bytes after = readFile(scratch.work() / "new.d88");
     ASSERT_EQ(after.size(), original.size());
@@ -687,7 +687,7 @@ TEST(PutCases, CopiesOfOneDiskMustAgreeOnDeletesAndAdds) {
     const Args add = {"--add", "--disk-folders", "-C", "out", "-o", "added.d88", image};
     const ToolResult added = put(scratch, add);
     EXPECT_EQ(added.status, 0) << added.err;
-    EXPECT_EQ(added.out, console("disk00/NEW: added at track 2 sector 3, 1 sectors\n"));
+    EXPECT_EQ(added.out, console("disk00/NEW: added at track 02 sector 03, 1 sector\n"));
     writeFile(scratch.work() / "out" / copies.back() / "NEW", text("other"));
     fs::remove(scratch.work() / "added.d88");
     const ToolResult differ = put(scratch, add);
@@ -849,8 +849,8 @@ TEST(PutJapaneseNames, FilesOfKanaAndKanjiNamesAreDeletedAndAddedUnderEveryCodeP
         // Added in byte order of their Shift_JIS names, in the room the
         // deleted file left.
         EXPECT_EQ(result.out, console(shown(kanji) + ": deleted\n" + shown(katakana) +
-                                      ": added at track 2 sector 3, 2 sectors\n" + shown(nihon) +
-                                      ": added at track 2 sector 5, 1 sectors\n"));
+                                      ": added at track 02 sector 03, 2 sectors\n" + shown(nihon) +
+                                      ": added at track 02 sector 05, 1 sector\n"));
         EXPECT_EQ(readFile(scratch.image()), original);
         (void)extract(scratch, with(with({"-C", "back"}, options), {(scratch.work() / "new.d88").string()}));
         Tree back = treeOf(scratch.work() / "back");

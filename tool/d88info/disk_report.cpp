@@ -29,6 +29,13 @@ constexpr char NOTE_INDENT[] = "                                   ";
 
 unsigned long hex32(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
+// A track, a sector or a cylinder is written as the listing's START and END
+// write a place: two hex digits. Every number here is below 256.
+unsigned long place(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+// Counts are decimal words with their unit, singular for one.
+const char* unitWord(long count, const char* one, const char* more) { return count == 1 ? one : more; }
+
 const char* mediaName(std::int32_t mediaType) {
     switch (mediaType) {
     case MEDIA_2D: return "2D";
@@ -51,7 +58,7 @@ const char* bootText(const BootPlan& boot) {
 }
 
 void printTrack(D88Image& image, Console& console, std::int32_t track, std::int32_t offset) {
-    std::printf("  %5ld  %2ld/%ld  0x%08lx", static_cast<long>(track), static_cast<long>(cylinderOf(track)),
+    std::printf("  %5.2lx  %02lx/%ld  0x%08lx", place(track), place(cylinderOf(track)),
                 static_cast<long>(headOf(track)), hex32(offset));
     // Large: static storage, not the stack.
     static TrackIds ids;
@@ -120,23 +127,23 @@ Mark markOf(const FilePlan& plan) {
 
 void printStop(D88Image& image, const FilePlan& plan) {
     const RunStop& at = plan.stop;
-    const long track = at.track;
+    const unsigned long track = place(at.track);
     switch (whyStopped(image, at)) {
-    case StopReason::TrackAbsent: std::printf("track %ld absent", track); return;
-    case StopReason::TrackOutside: std::printf("track %ld outside the disk", track); return;
+    case StopReason::TrackAbsent: std::printf("track %02lx absent", track); return;
+    case StopReason::TrackOutside: std::printf("track %02lx outside the disk", track); return;
     case StopReason::CountZeroEnds:
-        std::printf("a sector count of 0 ends track %ld before %02x %02x %02x %02x", track,
+        std::printf("a sector count of 0 ends track %02lx before %02x %02x %02x %02x", track,
                     static_cast<unsigned>(at.c), static_cast<unsigned>(at.h), static_cast<unsigned>(at.r),
                     static_cast<unsigned>(at.n));
         return;
     case StopReason::SectorNotFound:
-        std::printf("sector %02x %02x %02x %02x not found on track %ld", static_cast<unsigned>(at.c),
+        std::printf("sector %02x %02x %02x %02x not found on track %02lx", static_cast<unsigned>(at.c),
                     static_cast<unsigned>(at.h), static_cast<unsigned>(at.r), static_cast<unsigned>(at.n), track);
         return;
     case StopReason::SectorShort:
-        std::printf("sector %02x %02x %02x %02x of track %ld holds %ld bytes", static_cast<unsigned>(at.c),
+        std::printf("sector %02x %02x %02x %02x of track %02lx holds %ld %s", static_cast<unsigned>(at.c),
                     static_cast<unsigned>(at.h), static_cast<unsigned>(at.r), static_cast<unsigned>(at.n), track,
-                    static_cast<long>(plan.arrived));
+                    static_cast<long>(plan.arrived), unitWord(plan.arrived, "byte", "bytes"));
         return;
     }
 }
@@ -169,11 +176,11 @@ bool printNote(D88Image& image, const LaterWrites& laterWrites, const char* lead
 // entries are noted in the map.
 void printRoom(Console& console, const SectorMap& sectorMap) {
     const std::int32_t count = sectorMap.freeCount();
-    std::printf("  free: %ld sector%s", static_cast<long>(count), count == 1 ? "" : "s");
+    std::printf("  free: %ld %s", static_cast<long>(count), unitWord(count, "sector", "sectors"));
     if (count > 0) {
         const SectorMap::FreeRun longest = sectorMap.longestFreeRun();
-        std::printf(", longest run %ld at track %ld sector %ld", static_cast<long>(longest.length),
-                    static_cast<long>(longest.start.track), static_cast<long>(longest.start.sector));
+        std::printf(", longest run %ld at track %02lx sector %02lx", static_cast<long>(longest.length),
+                    place(longest.start.track), place(longest.start.sector));
     }
     std::printf("\n");
     watchStandardOutput(console);

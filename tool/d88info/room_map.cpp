@@ -17,6 +17,8 @@ constexpr char MARK_SEVERAL = '+';
 constexpr char MARK_NOT_IN_FULL = '!';
 constexpr char FREE_TEXT[] = ".";
 constexpr char NOT_IN_FULL_TEXT[] = "x";
+// The row labels and column headings, tracks and sectors, are places on
+// the disk: two hex digits, as the listing writes them.
 constexpr int TRACK_WIDTH = 7;  // under "  track"
 
 // "  track" and five cells of CELL_TEXT_WIDTH + 1, with room to spare.
@@ -24,7 +26,7 @@ constexpr std::size_t MAP_LINE_SIZE = 64;
 static_assert(TRACK_WIDTH + DATA_SECTORS_PER_TRACK * (CELL_TEXT_WIDTH + 1) + 1 < MAP_LINE_SIZE);
 
 constexpr char LEGEND[] =
-    "  map: a line per track, a cell per sector 1 to 5\n"
+    "  map: a line per track, a cell per sector 01 to 05\n"
     "    N   entry N's run visits it         .   free\n"
     "    N+  several runs, entry N's first   x   not found in full\n"
     "    N!  not found in full, entry N's run stops there\n";
@@ -81,24 +83,24 @@ void printRoomMap(Console& console, const SectorMap& sectorMap) {
     if (last >= FIRST_FILE_TRACK) {
         int used = std::snprintf(line, sizeof line, "  track");
         for (std::int32_t sector = DATA_FIRST_SECTOR; sector <= DATA_LAST_SECTOR; ++sector) {
-            used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used), "%*ld ",
-                                  CELL_TEXT_WIDTH, static_cast<long>(sector));
+            used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used), "%*.2lx ",
+                                  CELL_TEXT_WIDTH, static_cast<unsigned long>(sector));
         }
         putLine(console, line);
     }
     for (std::int32_t track = FIRST_FILE_TRACK; track <= last; ++track) {
-        int used = std::snprintf(line, sizeof line, "%*ld", TRACK_WIDTH, static_cast<long>(track));
+        int used = std::snprintf(line, sizeof line, "%*.2lx", TRACK_WIDTH, static_cast<unsigned long>(track));
         for (std::int32_t sector = DATA_FIRST_SECTOR; sector <= DATA_LAST_SECTOR; ++sector) {
             used = putCell(sectorMap, DataSector{track, sector}, line, used);
         }
         putLine(console, line);
     }
-    const long after = last + 1;
-    const long lastTrack = TRACK_COUNT - 1;
+    const unsigned long after = static_cast<unsigned long>(last + 1);
+    const unsigned long lastTrack = TRACK_COUNT - 1;
     if (after == lastTrack) {
-        std::printf("  track %ld: no sector found in full\n", lastTrack);
+        std::printf("  track %02lx: no sector found in full\n", lastTrack);
     } else if (after < lastTrack) {
-        std::printf("  tracks %ld to %ld: no sector found in full\n", after, lastTrack);
+        std::printf("  tracks %02lx to %02lx: no sector found in full\n", after, lastTrack);
     }
     watchStandardOutput(console);
 }

@@ -7,6 +7,9 @@
 
 namespace {
 
+// Counts are decimal words with their unit, singular for one.
+const char* sectorsWord(long long count) { return count == 1 ? "sector" : "sectors"; }
+
 // "REASON" of a refusal, in `text`.
 void describeRefusal(const Change& change, char* text, std::size_t size) {
     const long disk = change.refusalDisk;
@@ -16,7 +19,8 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
         std::snprintf(text, size, "longer than its run and the sectors after it are not free");
         return;
     case Refusal::NoFreeRun:
-        std::snprintf(text, size, "no free run holds %lld sectors", static_cast<long long>(change.refusalSectors));
+        std::snprintf(text, size, "no free run holds %lld %s", static_cast<long long>(change.refusalSectors),
+                      sectorsWord(change.refusalSectors));
         return;
     case Refusal::Damaged: std::snprintf(text, size, "its place is damaged"); return;
     case Refusal::CrossLinked:
@@ -50,10 +54,15 @@ void describeRefusal(const Change& change, char* text, std::size_t size) {
     }
 }
 
-// "track T sector S": every line that names a sector says it alike, so
-// that how the numbers are written is decided here once.
+// "track T sector S": every line that names a sector says it alike, in
+// two hex digits each as the listing's START and END write a place.
 void printSectorPlace(DataSector at) {
-    std::printf("track %ld sector %ld", static_cast<long>(at.track), static_cast<long>(at.sector));
+    std::printf("track %02lx sector %02lx", static_cast<unsigned long>(at.track),
+                static_cast<unsigned long>(at.sector));
+}
+
+void printSectorCount(std::int32_t count) {
+    std::printf("%ld %s", static_cast<long>(count), sectorsWord(count));
 }
 
 }  // namespace
@@ -81,8 +90,9 @@ void reportStrays(Run& run, const Strays& strays) {
                      run.console.program, argumentAsShown(shown));
     }
     if (strays.count() > strays.keptCount()) {
-        std::fprintf(stderr, "%s: %ld more files with no entry of their name on the disk\n", run.console.program,
-                     static_cast<long>(strays.count() - strays.keptCount()));
+        const long more = strays.count() - strays.keptCount();
+        std::fprintf(stderr, "%s: %ld more %s with no entry of %s name on the disk\n", run.console.program, more,
+                     more == 1 ? "file" : "files", more == 1 ? "its" : "their");
     }
 }
 
@@ -101,13 +111,19 @@ bool announce(Run& run, const PutPlan& plan) {
         case PutResult::Added:
             std::printf(": added at ");
             printSectorPlace(change.start);
-            std::printf(", %ld sectors\n", static_cast<long>(change.sectors));
+            std::printf(", ");
+            printSectorCount(change.sectors);
+            std::printf("\n");
             break;
         case PutResult::Shrunk:
-            std::printf(": shrunk to %ld sectors\n", static_cast<long>(change.sectors));
+            std::printf(": shrunk to ");
+            printSectorCount(change.sectors);
+            std::printf("\n");
             break;
         case PutResult::Grown:
-            std::printf(": grown to %ld sectors\n", static_cast<long>(change.sectors));
+            std::printf(": grown to ");
+            printSectorCount(change.sectors);
+            std::printf("\n");
             break;
         case PutResult::Moved:
             std::printf(": moved to ");
