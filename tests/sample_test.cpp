@@ -163,6 +163,14 @@ std::size_t checkShownRuns(bool roomToo, bool roomOnly) {
             EXPECT_TRUE(blocks[first].apart || name == "examples" || ignored.count(name) != 0)
                 << "README.md line " << blocks[first].runs.front().line << " on: " << name << " is not ignored by git";
         }
+        // examples/ is tracked: it must hold the images copied in, unchanged.
+        for (const fs::directory_entry& made : fs::directory_iterator(scratch.work() / "examples")) {
+            const fs::path shipped = fs::path(EXAMPLES) / made.path().filename();
+            EXPECT_TRUE(blocks[first].apart || (shipped.extension() == ".d88" && fs::exists(shipped) &&
+                                                readFile(made.path()) == readFile(shipped)))
+                << "README.md line " << blocks[first].runs.front().line << " on: examples/"
+                << made.path().filename().string() << " is not as shipped, and git tracks examples/";
+        }
         first = end;
     }
     return runs;
