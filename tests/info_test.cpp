@@ -384,6 +384,25 @@ TEST(InfoPage, EachEntrySaysWhyItIsNotWrittenOrWhatReplacesIt) {
               "  free: 7 sectors, longest run 4 at track 04 sector 02\n");
 }
 
+// Below track 10 hex and decimal agree: tracks 0x1a and 0xa3 (163, three
+// decimal digits) tell them apart in every line that names a place.
+TEST(InfoPage, PlacesPastTrackNineAreTwoHexDigitsInEveryLine) {
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("GONE", 0x7b, 1, 0x7b, 2), dirEntry("LAST", 0xa3, 1, 0xa3, 1)}));
+    disk.track(0x1a, dataTrack(0x1a)).track(0xa3, dataTrack(0xa3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const ToolResult result = info(scratch, {"d88info", "--map", scratch.image().string()});
+    EXPECT_EQ(result.status, 0);
+    for (const char* line : {"\n     1a  0d/0  0x", "\n     a3  51/1  0x",
+                             "\n                                   track 7b absent\n",
+                             "\n  free: 9 sectors, longest run 5 at track 1a sector 01\n",
+                             "\n     1a   .    .    .    .    .\n", "\n     7b   x    x    x    x    x\n",
+                             "\n     a3   1    .    .    .    .\n"}) {
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << " in\n" << result.out;
+    }
+}
+
 }  // namespace
 
 namespace {

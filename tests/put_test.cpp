@@ -477,6 +477,27 @@ TEST(PutCases, ARunAboveSectorFiveGrowsOnlyAsTheReaderStepsIt) {
     EXPECT_EQ(readFile(scratch.work() / "back" / "HIGH"), padded(bytes(3000, 0x48), 3072));
 }
 
+// Track 0xa3 (163) tells hex from decimal, and one sector is a singular.
+TEST(PutCases, APlaceIsWrittenAsTheListingWritesIt) {
+    Disk disk;
+    disk.track(1, directoryTrack({dirEntry("FULL", 2, 1, 2, 3), dirEntry("MOVE", 2, 4, 2, 5)}));
+    disk.track(2, dataTrack(2)).track(0xa3, dataTrack(0xa3));
+    Scratch scratch;
+    writeImage(scratch.image(), {disk});
+    const std::string image = scratch.image().string();
+    (void)extract(scratch, {"-C", "out", image});
+    writeFile(scratch.work() / "out" / "MOVE", bytes(3000, 0x4D));
+    writeFile(scratch.work() / "out" / "NEW", text("n"));
+    const ToolResult result = put(scratch, {"--relocate", "--add", "-C", "out", "-o", "new.d88", image});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, console("MOVE: moved to track a3 sector 01\n"
+                                  "NEW: added at track a3 sector 04, 1 sector\n"));
+    const ToolResult listing = extract(scratch, {"-t", "new.d88"});
+    EXPECT_EQ(listing.out, console("FULL     START:02 01    END:02 03   SIZE:0c00\n"
+                                   "MOVE     START:a3 01    END:a3 03   SIZE:0c00\n"
+                                   "NEW      START:a3 04    END:a3 04   SIZE:0400\n"));
+}
+
 TEST(PutCases, OnlyRegularFilesAreReadOrReplaced) {
     Scratch scratch;
     writeImage(scratch.image(), {casesDisk()});
