@@ -21,8 +21,10 @@ awk '
     sub(/^[ \t]*> /, "", command)
     if (command ~ /\047/) fault("single quotes")
     if (command ~ /[^ \t]\//) fault("forward-slash path")
-    if (command ~ /(^|[;&|(] *|do +)(wc|vi|vim|nano|cmp|ls|cat|head|tail|grep|sed|awk|printf|cp|mv|rm|touch|export|diff|less|iconv|xxd|od|sudo|apt-get|man)( |$)/)
+    if (command ~ /(^|[;&|(] *|do +)(wc|vi|vim|nano|cmp|ls|cat|head|tail|grep|sed|awk|printf|cp|mv|rm|touch|export|diff|less|iconv|xxd|od|sudo|apt-get|man|chmod|xargs|tee|sh|bash)( |$)/)
       fault("POSIX tool")
+    # cmd.exe makes missing parents anyway, and a folder "-p" too.
+    if (command ~ /(^|[;&|(] *|do +)(md|mkdir) +-p( |$)/) fault("mkdir -p")
     if (command ~ /; *(do|then|done|fi)( |$)/) fault("POSIX loop")
   }
   END { exit status }' "$@"
