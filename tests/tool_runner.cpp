@@ -36,8 +36,11 @@ std::string launcherPath() { return environment("D88EXTRACT_LAUNCHER"); }
 
 constexpr int LAUNCH_RETRIES = 2;
 
+// The programs end with 0, 1 or 2, never fail without a word on standard
+// error, and never print "wine:".
 bool launchFailed(const std::string& launcher, const ToolResult& result) {
-    return !launcher.empty() && (result.status > 2 || result.err.rfind("wine:", 0) == 0);
+    const bool silentFailure = result.status != 0 && result.out.empty() && result.err.empty();
+    return !launcher.empty() && (result.status > 2 || silentFailure || result.err.rfind("wine:", 0) == 0);
 }
 
 // `text` converted by iconv from `from` to `to`. A UTF-8 character that
@@ -223,10 +226,10 @@ ToolResult Scratch::run(const std::vector<std::string>& args, const std::string&
         return result;
     };
     ToolResult result = once();
-    // The programs end with 0, 1 or 2 and never print "wine:". Anything else
-    // from a launched exe is the launcher failing to run it, which a loaded
-    // machine makes happen now and then: try again, and say so. A fault of
-    // the exe itself comes back the second time and fails the test.
+    // Anything else from a launched exe is the launcher failing to run it,
+    // which a loaded machine makes happen now and then: try again, and say
+    // so. A fault of the exe itself comes back the second time and fails the
+    // test.
     for (int retry = 0; retry < LAUNCH_RETRIES && launchFailed(launcher, result); ++retry) {
         std::fprintf(stderr, "%s ended with status %d (%s); running it again\n", launcher.c_str(), result.status,
                      result.err.substr(0, result.err.find('\n')).c_str());
