@@ -30,11 +30,10 @@ constexpr char ABOUT[] =
     "shorter file gives back the sectors it no longer needs; with --delete\n"
     "a file taken away from the folder leaves the disk, and the entries after\n"
     "it move up a slot; with --add a file no entry names gets a new entry in\n"
-    "the first free run long enough. With NAMEs, or\n"
-    "--disk, only the files d88extract takes with them are put back. Refused\n"
-    "files, and files no entry names, are named on standard error, and then\n"
-    "no NEW is written. A run that changes nothing says so. IMAGE is never\n"
-    "written.\n";
+    "the first free run long enough. With NAMEs, or --disk, only the files\n"
+    "d88extract takes with them are put back. Refused files, and files no\n"
+    "entry names, are named on standard error, and then no NEW is written.\n"
+    "A run that changes nothing says so. IMAGE is never written.\n";
 
 // Static storage, not the stack (see LATER_WRITES_BUDGET, PUT_PLAN_BUDGET).
 LaterWrites laterWrites;
